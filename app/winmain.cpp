@@ -1,0 +1,49 @@
+// The viewer's entry point: the controls box, the window, then the message loop.
+#include <windows.h>
+
+#include "app/main_loop.h"
+#include "app/state.h"
+#include "app/window_proc.h"
+
+namespace {
+
+const char controlsText[] =
+    "-------  keys: f,p --- mouse: touch the window image for movement----- ";
+const char controlsCaption[] = "bowlview - by the bowlview authors";
+
+int windowSide(void) {
+  return (int)(GetSystemMetrics(SM_CYSCREEN) * 0.8);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow) {
+  (void)hPrevInstance;
+  (void)lpCmdLine;
+
+  WNDCLASSA wc;
+  wc.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = windowProc;
+  wc.cbClsExtra = 0;
+  wc.cbWndExtra = 0;
+  wc.hInstance = hInstance;
+  wc.hIcon = LoadIconA(NULL, IDI_APPLICATION);
+  wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
+  wc.hbrBackground = NULL;
+  wc.lpszMenuName = NULL;
+  wc.lpszClassName = windowClassName;
+  RegisterClassA(&wc);
+
+  MessageBoxA(NULL, controlsText, controlsCaption, MB_OK);
+
+  winWidth = windowSide();
+  winHeight = windowSide();
+
+  HWND hwnd = CreateWindowExA(0, windowClassName, windowTitle,
+                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, winX, winY,
+                              winWidth, winHeight, NULL, NULL, hInstance, NULL);
+  ShowWindow(hwnd, nCmdShow);
+  UpdateWindow(hwnd);
+
+  return runMainLoop();
+}

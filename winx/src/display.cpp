@@ -1,0 +1,124 @@
+// The X connection, error handling and the clock.
+#include <X11/XKBlib.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "winx_state.h"
+
+namespace winx {
+
+namespace {
+
+// Protocol errors from our own requests become failed results, never an abort.
+int onXError(Display*, XErrorEvent* e) {
+  State& s = state();
+  if (s.trapping) {
+    s.trappedError = e->error_code;
+  } else {
+    fprintf(stderr, "winx: X error %d on request %d (ignored)\n", e->error_code, e->request_code);
+  }
+  return 0;
+}
+
+// The server went away: one line and out, promptly. _exit, because exit handlers in the
+// GL driver would talk to the dead connection again.
+int onXIOError(Display* d) {
+  fprintf(stderr, "winx: lost the connection to X display \"%s\"\n", DisplayString(d));
+  fflush(stderr);
+  _exit(1);
+}
+
+Atom intern(Display* d, const char* name) {
+  return XInternAtom(d, name, False);
+}
+
+void openDisplay() {
+  State& s = state();
+  Display* d = XOpenDisplay(nullptr);
+  if (d == nullptr) {
+    const char* name = XDisplayName(nullptr);
+    if (name == nullptr || *name == '\0') {
+      fprintf(stderr, "winx: cannot open X display: DISPLAY is not set\n");
+    } else {
+      fprintf(stderr, "winx: cannot open X display \"%s\"\n", name);
+    }
+    exit(1);
+  }
+  XSetErrorHandler(onXError);
+  XSetIOErrorHandler(onXIOError);
+  // Auto-repeat then arrives as presses only, as Win32 reports it.
+  XkbSetDetectableAutoRepeat(d, True, nullptr);
+  s.display = d;
+  s.screen = DefaultScreen(d);
+  s.wmProtocols = intern(d, "WM_PROTOCOLS");
+  s.wmDeleteWindow = intern(d, "WM_DELETE_WINDOW");
+  s.netWmName = intern(d, "_NET_WM_NAME");
+  s.utf8String = intern(d, "UTF8_STRING");
+  s.netWmWindowType = intern(d, "_NET_WM_WINDOW_TYPE");
+  s.netWmWindowTypeDialog = intern(d, "_NET_WM_WINDOW_TYPE_DIALOG");
+}
+
+}  // namespace
+
+State& state() {
+  static State s;
+  return s;
+}
+
+Display* display() {
+  if (state().display == nullptr) {
+    openDisplay();
+  }
+  return state().display;
+}
+
+Display* openDisplayOrNull() {
+  return state().display;
+}
+
+int64_t nowMs() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
+}
+
+void trapErrors() {
+  State& s = state();
+  XSync(display(), False);
+  s.trappedError = 0;
+  s.trapping = true;
+}
+
+int untrapErrors() {
+  State& s = state();
+  XSync(display(), False);
+  s.trapping = false;
+  return s.trappedError;
+}
+
+}  // namespace winx
+
+int GetSystemMetrics(int index) {
+  Display* d = winx::display();
+  switch (index) {
+    case SM_CXSCREEN:
+      return DisplayWidth(d, winx::state().screen);
+    case SM_CYSCREEN:
+      return DisplayHeight(d, winx::state().screen);
+    default:
+      return 0;
+  }
+}
+
+// Icons and cursors are not drawn by the layer; these are non-null tokens.
+HICON LoadIconA(HINSTANCE, LPCSTR) {
+  static int token;
+  return (HICON)&token;
+}
+
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR) {
+  static int token;
+  return (HCURSOR)&token;
+}

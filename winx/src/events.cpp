@@ -1,0 +1,166 @@
+// X events into Win32 messages: input, exposure, size changes, close requests, lost grabs.
+#include <X11/keysym.h>
+
+#include "keys.h"
+#include "winx_state.h"
+
+namespace winx {
+
+namespace {
+
+WPARAM mouseKeyState(unsigned int xstate) {
+  WPARAM mk = 0;
+  if (xstate & Button1Mask) mk |= MK_LBUTTON;
+  if (xstate & Button2Mask) mk |= MK_MBUTTON;
+  if (xstate & Button3Mask) mk |= MK_RBUTTON;
+  if (xstate & ShiftMask) mk |= MK_SHIFT;
+  if (xstate & ControlMask) mk |= MK_CONTROL;
+  return mk;
+}
+
+// X's state field holds the buttons before the event; Win32 reports them after it.
+WPARAM buttonsAfter(const XButtonEvent& b, bool pressed) {
+  const unsigned int masks[] = {0, Button1Mask, Button2Mask, Button3Mask};
+  unsigned int s = b.state;
+  if (b.button >= 1 && b.button <= 3) {
+    s = pressed ? (s | masks[b.button]) : (s & ~masks[b.button]);
+  }
+  return mouseKeyState(s);
+}
+
+LPARAM pointParam(int x, int y) {
+  return MAKELPARAM((WORD)(short)x, (WORD)(short)y);
+}
+
+void post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int rootX, int rootY,
+          const std::string& chars = std::string()) {
+  QueuedMessage q;
+  q.msg.hwnd = hwnd;
+  q.msg.message = message;
+  q.msg.wParam = wParam;
+  q.msg.lParam = lParam;
+  q.msg.time = (DWORD)nowMs();
+  q.msg.pt = POINT{rootX, rootY};
+  q.chars = chars;
+  state().queue.post(q);
+}
+
+// The capture ends without our ReleaseCapture: tell its holder.
+void loseCapture(HWND__* w) {
+  State& s = state();
+  if (s.capture == w) {
+    s.capture = nullptr;
+    sendMessage(w, WM_CAPTURECHANGED, 0, 0);
+  }
+}
+
+void onButton(HWND__* w, const XButtonEvent& b, bool pressed) {
+  static const UINT down[] = {0, WM_LBUTTONDOWN, WM_MBUTTONDOWN, WM_RBUTTONDOWN};
+  static const UINT up[] = {0, WM_LBUTTONUP, WM_MBUTTONUP, WM_RBUTTONUP};
+  if (b.button < 1 || b.button > 3) {
+    return;  // wheel and extra buttons: the layer has no messages for them
+  }
+  post(w, pressed ? down[b.button] : up[b.button], buttonsAfter(b, pressed), pointParam(b.x, b.y),
+       b.x_root, b.y_root);
+}
+
+void onKey(HWND__* w, XKeyEvent k, bool pressed) {
+  char text[16];
+  KeySym keysym = NoSymbol;
+  const int n = XLookupString(&k, text, sizeof text, &keysym, nullptr);
+  const UINT vk = virtualKeyFromKeysym(keysym);
+  const std::string chars = pressed ? charactersFromLookup(text, n) : std::string();
+  if (vk == 0 && chars.empty()) {
+    return;
+  }
+  LPARAM lParam = 1 | ((LPARAM)((k.keycode - 8) & 0xff) << 16);
+  if (!pressed) {
+    lParam |= (LPARAM)3 << 30;  // previous state down, transition up
+  }
+  post(w, pressed ? WM_KEYDOWN : WM_KEYUP, vk, lParam, k.x_root, k.y_root, chars);
+}
+
+void onConfigure(HWND__* w, const XConfigureEvent& c) {
+  if (c.width == w->width && c.height == w->height) {
+    return;
+  }
+  // Size hints are advisory: whoever resized us, the window procedure hears of it.
+  w->width = c.width;
+  w->height = c.height;
+  sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.width, c.height));
+}
+
+}  // namespace
+
+void handleXEvent(const XEvent& e, bool inputAllowed) {
+  HWND__* w = windowFromX(e.xany.window);
+  if (w == nullptr) {
+    return;
+  }
+  switch (e.type) {
+    case Expose:
+      w->needsPaint = true;
+      break;
+    case ConfigureNotify:
+      onConfigure(w, e.xconfigure);
+      break;
+    case UnmapNotify:
+      loseCapture(w);
+      break;
+    case FocusOut:
+      // Another client grabbed the keyboard (a window switcher, say).
+      if (e.xfocus.mode == NotifyGrab) {
+        loseCapture(w);
+      }
+      break;
+    case LeaveNotify:
+      // Another client grabbed the pointer away from us.
+      if (e.xcrossing.mode == NotifyGrab) {
+        loseCapture(w);
+      }
+      break;
+    case ClientMessage:
+      if ((Atom)e.xclient.message_type == state().wmProtocols &&
+          (Atom)e.xclient.data.l[0] == state().wmDeleteWindow) {
+        post(w, WM_CLOSE, 0, 0, 0, 0);
+      }
+      break;
+    case ButtonPress:
+    case ButtonRelease:
+      if (inputAllowed) {
+        onButton(w, e.xbutton, e.type == ButtonPress);
+      }
+      break;
+    case MotionNotify:
+      if (inputAllowed) {
+        post(w, WM_MOUSEMOVE, mouseKeyState(e.xmotion.state), pointParam(e.xmotion.x, e.xmotion.y),
+             e.xmotion.x_root, e.xmotion.y_root);
+      }
+      break;
+    case KeyPress:
+    case KeyRelease:
+      if (inputAllowed) {
+        onKey(w, e.xkey, e.type == KeyPress);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void pumpXEvents(bool inputAllowed) {
+  Display* d = openDisplayOrNull();
+  if (d == nullptr) {
+    return;
+  }
+  // One read from the socket, then only what it brought: a steady stream of motion
+  // cannot keep us here.
+  XPending(d);
+  while (QLength(d) > 0) {
+    XEvent e;
+    XNextEvent(d, &e);
+    handleXEvent(e, inputAllowed);
+  }
+}
+
+}  // namespace winx
