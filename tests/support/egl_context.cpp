@@ -1,0 +1,102 @@
+#include "egl_context.h"
+
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+
+#include "app/state.h"
+
+EglContext::EglContext(int width, int height) {
+  auto getPlatformDisplay =
+      (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
+  if (getPlatformDisplay == nullptr) {
+    error_ = "eglGetPlatformDisplayEXT is missing";
+    return;
+  }
+  display_ = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  if (display_ == EGL_NO_DISPLAY || !eglInitialize(display_, nullptr, nullptr)) {
+    error_ = "no surfaceless EGL display";
+    return;
+  }
+  const EGLint configAttribs[] = {EGL_SURFACE_TYPE,
+                                  EGL_PBUFFER_BIT,
+                                  EGL_RENDERABLE_TYPE,
+                                  EGL_OPENGL_BIT,
+                                  EGL_RED_SIZE,
+                                  8,
+                                  EGL_GREEN_SIZE,
+                                  8,
+                                  EGL_BLUE_SIZE,
+                                  8,
+                                  EGL_DEPTH_SIZE,
+                                  16,
+                                  EGL_NONE};
+  EGLConfig config;
+  EGLint count = 0;
+  if (!eglChooseConfig(display_, configAttribs, &config, 1, &count) || count < 1) {
+    error_ = "no EGL config with OpenGL and a pbuffer";
+    return;
+  }
+  if (!eglBindAPI(EGL_OPENGL_API)) {
+    error_ = "eglBindAPI(EGL_OPENGL_API) failed";
+    return;
+  }
+  context_ = eglCreateContext(display_, config, EGL_NO_CONTEXT, nullptr);
+  const EGLint surfaceAttribs[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+  surface_ = eglCreatePbufferSurface(display_, config, surfaceAttribs);
+  if (context_ == EGL_NO_CONTEXT || surface_ == EGL_NO_SURFACE ||
+      !eglMakeCurrent(display_, surface_, surface_, context_)) {
+    error_ = "cannot make an OpenGL context current";
+    return;
+  }
+  ok_ = true;
+}
+
+EglContext::~EglContext() {
+  if (display_ != EGL_NO_DISPLAY) {
+    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (surface_ != EGL_NO_SURFACE) eglDestroySurface(display_, surface_);
+    if (context_ != EGL_NO_CONTEXT) eglDestroyContext(display_, context_);
+    eglTerminate(display_);
+  }
+}
+
+void resetViewerState() {
+  winWidth = winHeight = 0;
+  hDC = nullptr;
+  hRC = nullptr;
+  hPalette = nullptr;
+  idleFunc = nullptr;
+  doubleBufferOn = depthBufferOn = 1;
+  perspectiveOn = decalOn = textureOn = cullOn = 0;
+  lightingOn = 1;
+  modelOffsetX = 0.0f;
+  fogOn = wireframeOn = 0;
+  for (float& m : rotMatrix) m = 0.0f;
+  rotAngle = 0.2f;
+  rotAxis = Vec3{-0.3f, 1.0f, 0.6f};
+  rotationActive = spinning = 1;
+  dragging = pressX = pressY = pointerX = pointerY = 0;
+  lastBallVec = Vec3{0.0f, 0.0f, 0.0f};
+}
+
+void GlTest::SetUp() {
+  resetViewerState();
+}
+
+void GlTest::TearDown() {
+  delete context_;
+  context_ = nullptr;
+}
+
+void GlTest::makeContext(int width, int height) {
+  context_ = new EglContext(width, height);
+  ASSERT_TRUE(context_->ok()) << context_->error();
+  winWidth = width;
+  winHeight = height;
+}
+
+std::vector<int> GlTest::pixel(int x, int y) {
+  unsigned char rgba[4] = {0, 0, 0, 0};
+  glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  return {rgba[0], rgba[1], rgba[2]};
+}
