@@ -61,7 +61,13 @@ void Xvfb::kill() {
   }
 }
 
+// Windows come and go under the tests' feet: a BadWindow is an answer, not a reason to exit.
+static int ignoreXErrors(Display*, XErrorEvent*) {
+  return 0;
+}
+
 XClient::XClient(const std::string& display) {
+  XSetErrorHandler(ignoreXErrors);
   d_ = XOpenDisplay(display.c_str());
 }
 
@@ -76,7 +82,7 @@ std::vector<WindowInfo> XClient::topLevelWindows() {
   XSync(d_, False);
   if (!XQueryTree(d_, DefaultRootWindow(d_), &root, &parent, &children, &n)) return out;
   for (unsigned int i = 0; i < n; ++i) {
-    XWindowAttributes a;
+    XWindowAttributes a = {};
     if (!XGetWindowAttributes(d_, children[i], &a)) continue;
     char* name = nullptr;
     WindowInfo w{children[i], "", 0, 0, a.width, a.height, a.map_state == IsViewable};

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a task needs, if any are missing.
+#   scripts/install-deps.sh build|test|windows|demo|bench ...
+# As root it runs apt-get; otherwise it prints the exact command and fails.
+set -euo pipefail
+
+packages_for() {
+  case "$1" in
+    build) echo "cmake g++ make libx11-dev libgl-dev" ;;
+    test) echo "libegl-dev libegl-mesa0 libgl1-mesa-dri libgtest-dev libxtst-dev xvfb" ;;
+    windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64" ;;
+    demo) echo "xvfb xdotool imagemagick x11-utils" ;;
+    bench) echo "libbenchmark-dev freeglut3-dev xvfb x11-utils" ;;
+    *) echo "install-deps: unknown group '$1' (build, test, windows, demo, bench)" >&2; exit 2 ;;
+  esac
+}
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$'
+}
+
+missing=()
+for group in "$@"; do
+  for p in $(packages_for "$group"); do
+    installed "$p" || [[ " ${missing[*]-} " == *" $p "* ]] || missing+=("$p")
+  done
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: missing packages; run as root:" >&2
+  echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+apt_install() { apt-get install -y --no-install-recommends "${missing[@]}"; }
+echo "install-deps: installing ${missing[*]}"
+# Package lists may be empty on a fresh machine, or stale: update and try again.
+if [ -z "$(ls -A /var/lib/apt/lists 2>/dev/null | grep -v -e lock -e partial -e auxfiles)" ]; then
+  apt-get update
+fi
+if ! apt_install; then
+  apt-get update
+  apt_install
+fi
