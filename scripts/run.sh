@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/install-deps.sh build demo
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOWLVIEW_TESTS=OFF >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target bowlview >/dev/null
 viewer=$root/build/bowlview
 

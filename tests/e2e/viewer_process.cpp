@@ -74,15 +74,30 @@ std::string ViewerProcess::stderrText() {
   return s.str();
 }
 
-std::vector<Launcher> availableLaunchers() {
-  std::vector<Launcher> out = {{"native", {BOWLVIEW_NATIVE}, {}}};
-  const char* exe = std::getenv("BOWLVIEW_EXE");
-  const char* prefix = std::getenv("BOWLVIEW_WINEPREFIX");
-  if (exe && *exe && prefix && *prefix) {
-    out.push_back({"wine",
-                   {"wine", exe},
-                   {std::string("WINEPREFIX=") + prefix, "WINEDEBUG=-all",
-                    "WINEDLLOVERRIDES=winemenubuilder.exe=d"}});
+int runCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    for (const std::string& e : env) putenv(::strdup(e.c_str()));
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
   }
-  return out;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
+std::vector<Launcher> availableLaunchers() {
+#if defined(BOWLVIEW_WINE_EXE)
+  const std::vector<std::string> env = {std::string("WINEPREFIX=") + BOWLVIEW_WINEPREFIX,
+                                        "WINEDEBUG=-all",
+                                        "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d"};
+  // Without a window manager Wine keeps the frame of a WS_OVERLAPPEDWINDOW to itself and
+  // maps only the client area: 4-pixel sizing borders and a 19-pixel caption (measured).
+  return {{"wine", {"wine", BOWLVIEW_WINE_EXE}, env, {"wineserver", "-k"}, {4, 23, 4, 4}}};
+#else
+  return {{"native", {BOWLVIEW_NATIVE}, {}, {}, {0, 0, 0, 0}}};
+#endif
 }

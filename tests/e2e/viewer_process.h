@@ -8,9 +8,13 @@
 #include <vector>
 
 struct Launcher {
-  std::string name;               // for test names: "native", "wine"
-  std::vector<std::string> argv;  // the command that starts the viewer
-  std::vector<std::string> env;   // extra NAME=value settings
+  std::string name;                  // for test names: "native", "wine"
+  std::vector<std::string> argv;     // the command that starts the viewer
+  std::vector<std::string> env;      // extra NAME=value settings
+  std::vector<std::string> cleanup;  // run after each test, when not empty
+  // Where the platform draws no frame of its own around the client area, the window's
+  // outer rectangle is this much larger: left, top, right, bottom.
+  int frame[4];
 };
 
 inline void PrintTo(const Launcher& l, std::ostream* os) {
@@ -34,6 +38,7 @@ class ViewerProcess {
   std::string stderrPath_;
 };
 
-// The launchers this build can test: the native binary, and the Windows build under Wine
-// where both are present.
+// The launchers this test binary drives: the native binary, or the Windows build under Wine.
 std::vector<Launcher> availableLaunchers();
+// Runs a command to its end with extra environment settings; its exit status.
+int runCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env);
