@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages_for() {
   case "$1" in
-    build) echo "cmake g++ make libx11-dev libgl-dev" ;;
+    build) echo "cmake g++ make libx11-dev libgl-dev dpkg-dev" ;;
     test) echo "libegl-dev libegl-mesa0 libgl1-mesa-dri libgtest-dev libxtst-dev xvfb" ;;
     windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64" ;;
     demo) echo "xvfb xdotool imagemagick x11-utils" ;;

@@ -3,7 +3,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh build test
+bash scripts/install-deps.sh build test windows
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOWLVIEW_TESTS=ON
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+# Release packages and installation: they must build from the same tree.
+(cd build && cpack >/dev/null) && ls build/packages/*.deb build/packages/*.tar.gz
+if [ -f build/windows/CMakeCache.txt ]; then
+  (cd build/windows && cpack >/dev/null) && ls build/windows/packages/*.zip
+fi
+staging=$(mktemp -d)
+cmake --install build --prefix "$staging" >/dev/null
+test -x "$staging/bin/bowlview" && test -f "$staging/share/applications/bowlview.desktop"
+rm -rf "$staging"
+echo "test: packages built and installation checked"
