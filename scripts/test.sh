@@ -8,6 +8,14 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOWLVIEW_TESTS=ON
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
+# The unit, OpenGL and winx tests again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBOWLVIEW_TESTS=ON -DBOWLVIEW_SANITIZE=ON \
+  -DBOWLVIEW_WINDOWS_TESTS=OFF
+cmake --build build-asan -j"$(nproc)" --target unit_tests gl_tests mesh_tests winx_tests
+LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0" \
+  UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  ctest --test-dir build-asan -L 'unit|gl|winx' --output-on-failure -j"$(nproc)"
+
 # Release packages and installation: they must build from the same tree.
 (cd build && cpack >/dev/null) && ls build/packages/*.deb build/packages/*.tar.gz
 if [ -f build/windows/CMakeCache.txt ]; then

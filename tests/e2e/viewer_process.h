@@ -27,6 +27,7 @@ class ViewerProcess {
   ViewerProcess(const Launcher& launcher, const std::string& display);
   ~ViewerProcess();
   bool running();
+  pid_t pid() const { return pid_; }
   // Waits for the exit; the status, or -1 if it did not end within timeoutMs.
   int waitExit(int timeoutMs);
   // What the process wrote to stderr so far (complete once it has exited).

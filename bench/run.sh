@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks and prints one table. Not part of the tests' pass or fail.
+#   bash bench/run.sh [FRAMES]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+frames=${1:-2000}
+
+bash scripts/install-deps.sh build test windows bench
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBOWLVIEW_TESTS=ON -DBOWLVIEW_BENCH=ON \
+  >/dev/null
+cmake --build build-bench -j"$(nproc)" --target bowlview cpu_bench frame_rate glut_bowl \
+  session_bench >/dev/null
+wine=no
+if cmake --build build-bench -j"$(nproc)" --target session_bench_wine >/dev/null 2>&1; then
+  wine=yes
+fi
+b=$root/build-bench
+
+displayfd=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfd" >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -f "$displayfd"; [ $wine = yes ] && bash tests/e2e/wine-prefix.sh destroy "$b/wine-prefix"' EXIT
+for _ in $(seq 100); do [ -s "$displayfd" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$displayfd")"
+export vblank_mode=0  # unthrottled: no waiting for a vertical blank
+
+value() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p"; }
+
+echo "bench: frame rate, $frames frames each, on Xvfb with Mesa llvmpipe" >&2
+rates=$("$b/bench/frame_rate" "$frames")
+viewer_fps=$(echo "$rates" | value viewer_fps)
+empty_fps=$(echo "$rates" | value empty_fps)
+side=$(echo "$rates" | value size)
+glut_fps=$("$b/bench/glut_bowl" "$side" "$frames" | value glut_fps)
+
+echo "bench: CPU per frame on headless EGL" >&2
+cpu=$("$b/bench/cpu_bench" --benchmark_format=csv --benchmark_min_time=2 2>/dev/null)
+ns_of() { echo "$cpu" | awk -F, -v n="\"$1\"" '$1 == n {printf "%.0f", $3 * ($5 == "us" ? 1000 : ($5 == "ms" ? 1e6 : 1))}'; }
+frame_ns=$(ns_of frameWithoutSwap)
+surface_ns=$(ns_of drawSurfaceAlone)
+
+echo "bench: start-up, memory and CPU at rest (about 25 s per build)" >&2
+native=$("$b/bench/session_bench" native)
+wine_line="n/a"
+if [ $wine = yes ]; then
+  bash tests/e2e/wine-prefix.sh create "$b/wine-prefix"
+  wine_line=$("$b/bench/session_bench_wine" wine || echo "failed")
+fi
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
+share() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.0f %%", 100 * a / b; else print "n/a" }'; }
+w() { echo "$wine_line" | value "$1"; }
+
+cat <<TABLE
+
+| measure | native | Wine |
+|---|---|---|
+| frames per second, bowlview, ${side}x${side} | $viewer_fps | n/a |
+| frames per second, empty frame (clear + swap) | $empty_fps | n/a |
+| frames per second, freeglut baseline | $glut_fps | n/a |
+| bowlview / empty frame | $(ratio "$viewer_fps" "$empty_fps") | n/a |
+| bowlview / freeglut baseline | $(ratio "$viewer_fps" "$glut_fps") | n/a |
+| CPU per frame without the swap (ns) | $frame_ns | n/a |
+| CPU of drawSurface alone (ns), share of the frame | $surface_ns, $(share "$surface_ns" "$frame_ns") | n/a |
+| start-up: controls box dismissed to first frame (ms) | $(echo "$native" | value startup_ms) | $(w startup_ms) |
+| peak resident memory over 10 s spinning (MiB) | $(echo "$native" | value peak_rss_mib) | $(w peak_rss_mib) |
+| CPU at rest over 10 s (% of one core) | $(echo "$native" | value rest_cpu_percent) | $(w rest_cpu_percent) |
+TABLE

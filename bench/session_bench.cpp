@@ -1,0 +1,116 @@
+// Start-up time, peak memory and CPU at rest of the real program, native or under Wine, on the
+// X display in $DISPLAY.
+//   session_bench native|wine   prints: startup_ms=N peak_rss_mib=N rest_cpu_percent=N
+#include <X11/keysym.h>
+#include <dirent.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/e2e/viewer_process.h"
+#include "tests/support/xserver.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The process that runs the viewer: the launcher's own, or the one Wine names bowlview.exe.
+pid_t viewerPid(const ViewerProcess& v, bool wine) {
+  if (!wine) return v.pid();
+  DIR* proc = opendir("/proc");
+  pid_t found = -1;
+  while (dirent* e = readdir(proc)) {
+    std::ifstream comm(std::string("/proc/") + e->d_name + "/comm");
+    std::string name;
+    if (comm && std::getline(comm, name) && name == "bowlview.exe") found = atoi(e->d_name);
+  }
+  closedir(proc);
+  return found;
+}
+
+long statusKiB(pid_t pid, const char* key) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(key, 0) == 0) return std::stol(line.substr(strlen(key)));
+  }
+  return -1;
+}
+
+double cpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  std::istringstream rest(all.substr(all.rfind(')') + 2));
+  std::string field;
+  long utime = 0, stime = 0;
+  for (int i = 3; i <= 15 && rest >> field; ++i) {
+    if (i == 14) utime = std::stol(field);
+    if (i == 15) stime = std::stol(field);
+  }
+  return (double)(utime + stime) / sysconf(_SC_CLK_TCK);
+}
+
+bool isBackground(const std::vector<int>& p) {
+  return p.size() == 3 && std::abs(p[0] - 38) <= 3 && std::abs(p[1] - 38) <= 3 &&
+         std::abs(p[2] - 140) <= 3;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool wine = argc > 1 && std::string(argv[1]) == "wine";
+  const char* display = getenv("DISPLAY");
+  XClient x(display ? display : "");
+  if (!x.ok()) {
+    fprintf(stderr, "session_bench: cannot open the X display\n");
+    return 1;
+  }
+  const Launcher launcher = availableLaunchers().front();
+  ViewerProcess viewer(launcher, display);
+  WindowInfo box, window;
+  if (!x.waitForWindow("bowlview - by the bowlview authors", &box, 60000)) {
+    fprintf(stderr, "session_bench: no controls box\n");
+    return 1;
+  }
+  x.moveTo(box.x + box.width / 2, box.y + box.height / 3);
+  sleepMs(500);
+  const auto dismissed = Clock::now();
+  x.key(XK_Return);
+  // The first frame is there once the window shows the background.
+  bool shown = false;
+  while (!shown && Clock::now() - dismissed < std::chrono::seconds(60)) {
+    shown = x.waitForWindow(" KEYS:f,p and MOUSE ", &window, 0) &&
+            isBackground(x.pixel(window.x + 3, window.y + 3));
+    if (!shown) sleepMs(1);
+  }
+  const double startupMs =
+      std::chrono::duration<double, std::milli>(Clock::now() - dismissed).count();
+  if (!shown) {
+    fprintf(stderr, "session_bench: no first frame\n");
+    return 1;
+  }
+  const pid_t pid = viewerPid(viewer, wine);
+  sleepMs(10000);  // spinning
+  const long peakKiB = statusKiB(pid, "VmHWM:");
+
+  x.moveTo(window.x + window.width / 2, window.y + window.height / 2);
+  x.button(1, true);
+  x.button(1, false);
+  sleepMs(1000);
+  const double cpu0 = cpuSeconds(pid);
+  sleepMs(10000);  // at rest
+  const double restPercent = (cpuSeconds(pid) - cpu0) / 10.0 * 100.0;
+
+  x.moveTo(window.x + 5, window.y + 5);
+  XSetInputFocus(x.display(), window.id, RevertToPointerRoot, CurrentTime);
+  x.key(XK_Escape);
+  viewer.waitExit(10000);
+  printf("startup_ms=%.0f peak_rss_mib=%.1f rest_cpu_percent=%.2f\n", startupMs, peakKiB / 1024.0,
+         restPercent);
+  return 0;
+}
