@@ -25,18 +25,6 @@ bool isFlag(int v) {
   return v == 0 || v == 1;
 }
 
-double orthonormalError(const float* m) {
-  double worst = 0;
-  for (int a = 0; a < 3; ++a) {
-    for (int b = 0; b < 3; ++b) {
-      double dot = 0;
-      for (int i = 0; i < 3; ++i) dot += (double)m[4 * a + i] * m[4 * b + i];
-      worst = std::max(worst, std::fabs(dot - (a == b ? 1.0 : 0.0)));
-    }
-  }
-  return worst;
-}
-
 class MessageStorm : public GlTest {};
 
 TEST_F(MessageStorm, MillionRandomMessagesKeepTheStateSound) {

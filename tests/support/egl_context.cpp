@@ -3,6 +3,8 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "app/state.h"
 
 EglContext::EglContext(int width, int height) {
@@ -77,6 +79,19 @@ void resetViewerState() {
   rotationActive = spinning = 1;
   dragging = pressX = pressY = pointerX = pointerY = 0;
   lastBallVec = Vec3{0.0f, 0.0f, 0.0f};
+}
+
+double orthonormalError(const float* m) {
+  double worst = 0;
+  for (int a = 0; a < 3; ++a) {
+    for (int b = 0; b < 3; ++b) {
+      double dot = 0;
+      for (int i = 0; i < 3; ++i) dot += (double)m[4 * a + i] * m[4 * b + i];
+      const double deviation = dot - (a == b ? 1.0 : 0.0);
+      worst = std::max(worst, deviation < 0 ? -deviation : deviation);
+    }
+  }
+  return worst;
 }
 
 void GlTest::SetUp() {

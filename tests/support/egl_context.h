@@ -38,3 +38,7 @@ class GlTest : public ::testing::Test {
 
 // Puts every variable of the viewer's state back to its initial value.
 void resetViewerState();
+
+// How far the rotation part of a column-major matrix is from orthonormal: the largest
+// deviation of a column product from the identity's.
+double orthonormalError(const float* m);

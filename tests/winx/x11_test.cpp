@@ -44,6 +44,13 @@ HWND makeWindow(int x = 0, int y = 0) {
                          NULL, NULL);
 }
 
+// A window made, shown and seen on the server; null if it never appeared.
+HWND shownWindow(XClient& client, WindowInfo* seen, int x = 0, int y = 0) {
+  HWND hwnd = makeWindow(x, y);
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  return client.waitForWindow("winx test", seen) ? hwnd : nullptr;
+}
+
 std::vector<UINT> messagesSeen() {
   std::vector<UINT> out;
   for (const Seen& s : seen) out.push_back(s.message);
@@ -133,10 +140,9 @@ TEST_F(OnXvfb, MotionCoalescesButButtonsAreNeverDropped) {
   EXPECT_EQ(0, runIsolated([name] {
               XClient x(name);
               XClient* client = &x;
-              HWND hwnd = makeWindow();
-              ShowWindow(hwnd, SW_SHOWNORMAL);
               WindowInfo w;
-              ASSERT_TRUE(client->waitForWindow("winx test", &w));
+              HWND hwnd = shownWindow(*client, &w);
+              ASSERT_NE(hwnd, nullptr);
               client->moveTo(10, 10);
               client->button(1, true);
               for (int i = 0; i < 20; ++i) client->moveTo(20 + i, 30);
@@ -176,10 +182,9 @@ TEST_F(OnXvfb, KeysBecomeKeyDownAndTranslateToCharacters) {
   EXPECT_EQ(0, runIsolated([name] {
               XClient x(name);
               XClient* client = &x;
-              HWND hwnd = makeWindow();
-              ShowWindow(hwnd, SW_SHOWNORMAL);
               WindowInfo w;
-              ASSERT_TRUE(client->waitForWindow("winx test", &w));
+              HWND hwnd = shownWindow(*client, &w);
+              ASSERT_NE(hwnd, nullptr);
               client->moveTo(50, 50);  // Xvfb's focus follows the pointer
               client->key(XK_Escape);
               client->key(XK_f);
@@ -206,10 +211,9 @@ TEST_F(OnXvfb, CapturedMotionOutsideHasNegativeCoordinatesAndReleaseNotifies) {
   EXPECT_EQ(0, runIsolated([name] {
               XClient x(name);
               XClient* client = &x;
-              HWND hwnd = makeWindow(100, 100);
-              ShowWindow(hwnd, SW_SHOWNORMAL);
               WindowInfo w;
-              ASSERT_TRUE(client->waitForWindow("winx test", &w));
+              HWND hwnd = shownWindow(*client, &w, 100, 100);
+              ASSERT_NE(hwnd, nullptr);
               client->moveTo(w.x + 20, w.y + 20);
               client->button(1, true);
               ASSERT_TRUE(pumpUntil([](const MSG& m) { return isMessage(m, WM_LBUTTONDOWN); }));
@@ -239,10 +243,9 @@ TEST_F(OnXvfb, WindowGetsItsSizeBackAfterAnOutsideResize) {
               XClient x(name);
               XClient* client = &x;
               restoreSize = true;
-              HWND hwnd = makeWindow();
-              ShowWindow(hwnd, SW_SHOWNORMAL);
               WindowInfo w;
-              ASSERT_TRUE(client->waitForWindow("winx test", &w));
+              HWND hwnd = shownWindow(*client, &w);
+              ASSERT_NE(hwnd, nullptr);
               XResizeWindow(client->display(), w.id, 500, 120);
               client->sync();
               bool sawSize = false;
