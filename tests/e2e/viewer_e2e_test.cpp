@@ -67,12 +67,15 @@ class Viewer : public ::testing::TestWithParam<Launcher> {
   // Starts an X server of the given size and the viewer on it; dismisses the controls box
   // unless told not to, and waits for the window.
   void start(const std::string& screen = "1280x1024x24", bool dismissBox = true,
-             const std::vector<std::string>& serverArgs = {}) {
+             const std::vector<std::string>& serverArgs = {},
+             const std::vector<std::string>& extraEnv = {}) {
     server_ = std::make_unique<Xvfb>(screen, serverArgs);
     ASSERT_TRUE(server_->ok()) << "Xvfb did not start";
     x_ = std::make_unique<XClient>(server_->name());
     ASSERT_TRUE(x_->ok());
-    viewer_ = std::make_unique<ViewerProcess>(GetParam(), server_->name());
+    Launcher launcher = GetParam();
+    launcher.env.insert(launcher.env.end(), extraEnv.begin(), extraEnv.end());
+    viewer_ = std::make_unique<ViewerProcess>(launcher, server_->name());
     if (!dismissBox) return;
     ASSERT_TRUE(x_->waitForWindow(controlsCaption, &box_, 60000)) << "no controls box";
     // A box that maps before it listens can miss the first key: ask again until it goes.
@@ -316,6 +319,23 @@ TEST_P(Viewer, WithoutGlxAnErrorBoxThenStatusOne) {
   WindowInfo error;
   ASSERT_TRUE(x_->waitForWindow("Error", &error, 30000)) << "no error box";
   EXPECT_TRUE(viewer_->running());
+  dismiss(error);
+  EXPECT_EQ(viewer_->waitExit(10000), 1);
+}
+
+TEST_P(Viewer, WhenNoContextCanBeMadeAnErrorBoxThenStatusOne) {
+  // Xvfb refuses indirect GLX contexts unless started with +iglx: the pixel format is found and
+  // set, and the context creation fails.
+  if (GetParam().name == "wine") {
+    GTEST_SKIP() << "Wine's own GLX use ignores LIBGL_ALWAYS_INDIRECT's failure: its window "
+                    "stays black instead, and no other way to fail its wglCreateContext is known";
+  }
+  start("1280x1024x24", false, {}, {"LIBGL_ALWAYS_INDIRECT=1"});
+  ASSERT_TRUE(x_->waitForWindow(controlsCaption, &box_, 60000));
+  dismiss(box_);
+  WindowInfo error;
+  ASSERT_TRUE(x_->waitForWindow("Error", &error, 60000)) << "no error box";
+  EXPECT_FALSE(x_->waitForWindow(windowTitle, nullptr, 0)) << "a blank window was shown";
   dismiss(error);
   EXPECT_EQ(viewer_->waitExit(10000), 1);
 }
