@@ -138,18 +138,17 @@ TEST_F(OnXvfb, PeekWithoutRemovingAndGeneratedMessagesComeLast) {
 TEST_F(OnXvfb, MotionCoalescesButButtonsAreNeverDropped) {
   const std::string name = display();
   EXPECT_EQ(0, runIsolated([name] {
-              XClient x(name);
-              XClient* client = &x;
+              XClient client(name);
               WindowInfo w;
-              HWND hwnd = shownWindow(*client, &w);
+              HWND hwnd = shownWindow(client, &w);
               ASSERT_NE(hwnd, nullptr);
-              client->moveTo(10, 10);
-              client->button(1, true);
-              for (int i = 0; i < 20; ++i) client->moveTo(20 + i, 30);
-              client->button(1, false);
-              client->button(1, true);
-              client->button(1, false);
-              for (int i = 0; i < 20; ++i) client->moveTo(60 + i, 70);
+              client.moveTo(10, 10);
+              client.button(1, true);
+              for (int i = 0; i < 20; ++i) client.moveTo(20 + i, 30);
+              client.button(1, false);
+              client.button(1, true);
+              client.button(1, false);
+              for (int i = 0; i < 20; ++i) client.moveTo(60 + i, 70);
               std::vector<MSG> got;
               pumpUntil([&](const MSG& m) {
                 if (m.message >= WM_MOUSEMOVE && m.message <= WM_MBUTTONUP) got.push_back(m);
@@ -180,17 +179,16 @@ TEST_F(OnXvfb, MotionCoalescesButButtonsAreNeverDropped) {
 TEST_F(OnXvfb, KeysBecomeKeyDownAndTranslateToCharacters) {
   const std::string name = display();
   EXPECT_EQ(0, runIsolated([name] {
-              XClient x(name);
-              XClient* client = &x;
+              XClient client(name);
               WindowInfo w;
-              HWND hwnd = shownWindow(*client, &w);
+              HWND hwnd = shownWindow(client, &w);
               ASSERT_NE(hwnd, nullptr);
-              client->moveTo(50, 50);  // Xvfb's focus follows the pointer
-              client->key(XK_Escape);
-              client->key(XK_f);
-              client->key(XK_f, true);
-              client->key(XK_Shift_L);
-              client->key(XK_p);
+              client.moveTo(50, 50);  // Xvfb's focus follows the pointer
+              client.key(XK_Escape);
+              client.key(XK_f);
+              client.key(XK_f, true);
+              client.key(XK_Shift_L);
+              client.key(XK_p);
               std::vector<std::pair<UINT, WPARAM>> keys;
               pumpUntil([&](const MSG& m) {
                 if (m.message == WM_KEYDOWN || m.message == WM_CHAR)
@@ -209,24 +207,23 @@ TEST_F(OnXvfb, KeysBecomeKeyDownAndTranslateToCharacters) {
 TEST_F(OnXvfb, CapturedMotionOutsideHasNegativeCoordinatesAndReleaseNotifies) {
   const std::string name = display();
   EXPECT_EQ(0, runIsolated([name] {
-              XClient x(name);
-              XClient* client = &x;
+              XClient client(name);
               WindowInfo w;
-              HWND hwnd = shownWindow(*client, &w, 100, 100);
+              HWND hwnd = shownWindow(client, &w, 100, 100);
               ASSERT_NE(hwnd, nullptr);
-              client->moveTo(w.x + 20, w.y + 20);
-              client->button(1, true);
+              client.moveTo(w.x + 20, w.y + 20);
+              client.button(1, true);
               ASSERT_TRUE(pumpUntil([](const MSG& m) { return isMessage(m, WM_LBUTTONDOWN); }));
               SetCapture(hwnd);
               EXPECT_EQ(GetCapture(), hwnd);
-              client->moveTo(w.x - 30, w.y - 40);
+              client.moveTo(w.x - 30, w.y - 40);
               MSG last = {};
               ASSERT_TRUE(pumpUntil([&](const MSG& m) {
                 last = m;
                 return m.message == WM_MOUSEMOVE && (short)LOWORD(m.lParam) == -30;
               }));
               EXPECT_EQ((short)HIWORD(last.lParam), -40);
-              client->button(1, false);
+              client.button(1, false);
               ASSERT_TRUE(pumpUntil([](const MSG& m) { return isMessage(m, WM_LBUTTONUP); }));
               seen.clear();
               ReleaseCapture();
@@ -240,14 +237,13 @@ TEST_F(OnXvfb, CapturedMotionOutsideHasNegativeCoordinatesAndReleaseNotifies) {
 TEST_F(OnXvfb, WindowGetsItsSizeBackAfterAnOutsideResize) {
   const std::string name = display();
   EXPECT_EQ(0, runIsolated([name] {
-              XClient x(name);
-              XClient* client = &x;
+              XClient client(name);
               restoreSize = true;
               WindowInfo w;
-              HWND hwnd = shownWindow(*client, &w);
+              HWND hwnd = shownWindow(client, &w);
               ASSERT_NE(hwnd, nullptr);
-              XResizeWindow(client->display(), w.id, 500, 120);
-              client->sync();
+              XResizeWindow(client.display(), w.id, 500, 120);
+              client.sync();
               bool sawSize = false;
               pumpUntil(
                   [&](const MSG&) {
@@ -257,9 +253,9 @@ TEST_F(OnXvfb, WindowGetsItsSizeBackAfterAnOutsideResize) {
                   },
                   500);
               EXPECT_TRUE(sawSize);
-              EXPECT_TRUE(client->waitUntil([&] {
+              EXPECT_TRUE(client.waitUntil([&] {
                 XWindowAttributes a;
-                XGetWindowAttributes(client->display(), w.id, &a);
+                XGetWindowAttributes(client.display(), w.id, &a);
                 return a.width == side && a.height == side;
               }));
             }));
@@ -268,8 +264,7 @@ TEST_F(OnXvfb, WindowGetsItsSizeBackAfterAnOutsideResize) {
 TEST_F(OnXvfb, OpenGLClearReadsBackAfterSwap) {
   const std::string name = display();
   EXPECT_EQ(0, runIsolated([name] {
-              XClient x(name);
-              XClient* client = &x;
+              XClient client(name);
               HWND hwnd = makeWindow(30, 40);
               HDC hdc = GetDC(hwnd);
               EXPECT_EQ(WindowFromDC(hdc), hwnd);
@@ -300,15 +295,15 @@ TEST_F(OnXvfb, OpenGLClearReadsBackAfterSwap) {
               ASSERT_TRUE(wglMakeCurrent(hdc, rc));
               ShowWindow(hwnd, SW_SHOWNORMAL);
               WindowInfo w;
-              ASSERT_TRUE(client->waitForWindow("winx test", &w));
+              ASSERT_TRUE(client.waitForWindow("winx test", &w));
               EXPECT_EQ(w.x, 30);
               EXPECT_EQ(w.y, 40);
-              EXPECT_TRUE(client->waitUntil([&] {
+              EXPECT_TRUE(client.waitUntil([&] {
                 glClearColor(1.0f, 0.5f, 0.0f, 1.0f);
                 glClear(GL_COLOR_BUFFER_BIT);
                 SwapBuffers(hdc);
                 glFinish();
-                return client->pixel(w.x + 100, w.y + 100) == std::vector<int>{255, 128, 0};
+                return client.pixel(w.x + 100, w.y + 100) == std::vector<int>{255, 128, 0};
               }));
               EXPECT_TRUE(wglMakeCurrent(NULL, NULL));
               EXPECT_TRUE(wglDeleteContext(rc));
@@ -319,13 +314,12 @@ TEST_F(OnXvfb, MessageBoxIsDismissedByReturn) {
   const std::string name = display();
   EXPECT_EQ(0, runIsolated([name] {
               std::thread user([name] {
-                XClient x(name);
-                XClient* client = &x;
+                XClient client(name);
                 WindowInfo box;
-                if (client->waitForWindow("Caption", &box)) {
-                  client->moveTo(box.x + 5, box.y + 5);
+                if (client.waitForWindow("Caption", &box)) {
+                  client.moveTo(box.x + 5, box.y + 5);
                   sleepMs(50);
-                  client->key(XK_Return);
+                  client.key(XK_Return);
                 }
               });
               const int result = MessageBoxA(NULL, "first line\nsecond line", "Caption", MB_OK);
@@ -338,13 +332,12 @@ TEST_F(OnXvfb, MessageBoxIsDismissedByClickingOk) {
   const std::string name = display();
   EXPECT_EQ(0, runIsolated([name] {
               std::thread user([name] {
-                XClient x(name);
-                XClient* client = &x;
+                XClient client(name);
                 WindowInfo box;
-                if (client->waitForWindow("Error", &box)) {
+                if (client.waitForWindow("Error", &box)) {
                   sleepMs(50);
                   // The OK button sits at the bottom middle.
-                  client->click(box.x + box.width / 2, box.y + box.height - 16 - 13);
+                  client.click(box.x + box.width / 2, box.y + box.height - 16 - 13);
                 }
               });
               const int result = MessageBoxA(NULL, "failed\n", "Error", MB_OK | MB_ICONERROR);
