@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <thread>
 
-int runIsolated(const std::function<void()>& body, int timeoutMs) {
+int runIsolated(const std::function<void()>& body, int timeoutMs,
+                const std::function<void()>& whileRunning) {
   fflush(stdout);
   fflush(stderr);
   const pid_t pid = fork();
@@ -19,6 +20,7 @@ int runIsolated(const std::function<void()>& body, int timeoutMs) {
     _exit(::testing::Test::HasFailure() ? 1 : 0);
   }
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  if (whileRunning) whileRunning();
   int status = 0;
   while (waitpid(pid, &status, WNOHANG) == 0) {
     if (std::chrono::steady_clock::now() > end) {

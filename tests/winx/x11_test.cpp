@@ -348,10 +348,7 @@ TEST_F(OnXvfb, MessageBoxIsDismissedByClickingOk) {
 
 TEST_F(OnXvfb, GetMessageEndsTheProcessWhenTheServerDies) {
   Xvfb* server = server_.get();
-  std::thread killer([server] {
-    sleepMs(500);
-    server->kill();
-  });
+  const std::string name = display();
   const int status = runIsolated(
       [] {
         HWND hwnd = makeWindow();
@@ -360,8 +357,16 @@ TEST_F(OnXvfb, GetMessageEndsTheProcessWhenTheServerDies) {
         while (GetMessageA(&m, NULL, 0, 0) > 0) DispatchMessageA(&m);
         _exit(42);  // only reached if the loss went unnoticed
       },
-      10000);
-  killer.join();
+      10000,
+      [server, name] {
+        // Once the window is up, the child waits in GetMessageA: take the server away then.
+        {
+          XClient client(name);
+          EXPECT_TRUE(client.waitForWindow("winx test", nullptr));
+        }
+        sleepMs(200);
+        server->kill();
+      });
   EXPECT_EQ(status, 1);
 }
 
