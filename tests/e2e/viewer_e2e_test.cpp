@@ -39,6 +39,22 @@ struct Shot {
   }
 };
 
+// Pixels that differ between two pictures of the same size.
+int differingPixels(const Shot& a, const Shot& b) {
+  int n = 0;
+  for (size_t i = 0; i + 2 < a.rgb.size() && i + 2 < b.rgb.size(); i += 3) {
+    n += a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2];
+  }
+  return n;
+}
+
+// The same view of the model. On a loaded machine a presented frame now and then differs
+// from the same frame drawn again in a few pixels along the outline (seen natively and under
+// Wine, up to a few dozen); one spin step alone moves about a thousand.
+bool samePicture(const Shot& a, const Shot& b) {
+  return a.rgb.size() == b.rgb.size() && differingPixels(a, b) < 200;
+}
+
 bool reddish(const unsigned char* p) {
   return p[0] > p[1] + 40 && p[0] > p[2] + 40;
 }
@@ -167,14 +183,20 @@ class Viewer : public ::testing::TestWithParam<Launcher> {
     x_->button(1, false);
   }
 
-  // Clicks to stop the model and waits until the picture holds still.
+  // Clicks to stop the model and waits until the picture holds still. A loaded machine can
+  // hold the viewer back for a second or more, and two equal pictures taken meanwhile prove
+  // nothing; fog on and off again is drawn only after the click has been handled, since
+  // input is handled in order.
   bool stopAndSettle() {
     clickAt(client_.width / 2, client_.height / 2);
-    sleepMs(400);
+    focusAndKey(XK_f);
+    if (!x_->waitUntil([&] { return backgroundIs(fogBackground); })) return false;
+    focusAndKey(XK_f);
+    if (!x_->waitUntil([&] { return backgroundIs(plainBackground); })) return false;
     return x_->waitUntil([&] {
       const Shot a = shot();
       sleepMs(250);
-      return a.rgb == shot().rgb;
+      return samePicture(a, shot());
     });
   }
 
@@ -254,15 +276,15 @@ TEST_P(Viewer, BackgroundAndBothSidesOfTheBowlAsItSpins) {
 TEST_P(Viewer, SpinsClickStopsDragStartsAgain) {
   start();
   const Shot a = shot();
-  EXPECT_TRUE(x_->waitUntil([&] { return shot().rgb != a.rgb; })) << "not spinning";
+  EXPECT_TRUE(x_->waitUntil([&] { return !samePicture(shot(), a); })) << "not spinning";
   ASSERT_TRUE(stopAndSettle()) << "a click did not stop it";
   const Shot stopped = shot();
   sleepMs(500);
-  EXPECT_EQ(shot().rgb, stopped.rgb);
+  EXPECT_TRUE(samePicture(shot(), stopped));
   drag(300, 400, 500, 300);
   sleepMs(300);
   const Shot b = shot();
-  EXPECT_TRUE(x_->waitUntil([&] { return shot().rgb != b.rgb; })) << "not spinning after a drag";
+  EXPECT_TRUE(x_->waitUntil([&] { return !samePicture(shot(), b); })) << "not spinning after a drag";
 }
 
 TEST_P(Viewer, FogAndWireframeKeysAndNothingElse) {
@@ -274,17 +296,20 @@ TEST_P(Viewer, FogAndWireframeKeysAndNothingElse) {
   focusAndKey(XK_x);
   focusAndKey(XK_j, true);  // J
   sleepMs(500);
-  EXPECT_EQ(shot().rgb, filled.rgb);
+  EXPECT_TRUE(samePicture(shot(), filled));
 
   focusAndKey(XK_f);
   EXPECT_TRUE(x_->waitUntil([&] { return backgroundIs(fogBackground); })) << "no fog";
   focusAndKey(XK_f);
   EXPECT_TRUE(x_->waitUntil([&] { return backgroundIs(plainBackground); })) << "fog stayed";
-  EXPECT_TRUE(x_->waitUntil([&] { return shot().rgb == filled.rgb; }));
+  EXPECT_TRUE(x_->waitUntil([&] { return samePicture(shot(), filled); }));
 
   focusAndKey(XK_p);
-  sleepMs(500);
-  const Shot wire = shot();
+  Shot wire;
+  EXPECT_TRUE(x_->waitUntil([&] {
+    wire = shot();
+    return !samePicture(wire, filled);
+  })) << "no wire-frame";
   // Inside the filled bowl's outline, the background now shows between the lines.
   int bowl = 0, showsThrough = 0;
   for (int i = 0; i < filled.width * filled.height; ++i) {
@@ -297,7 +322,7 @@ TEST_P(Viewer, FogAndWireframeKeysAndNothingElse) {
   EXPECT_GT(showsThrough, bowl / 4);
   EXPECT_LT(showsThrough, bowl);
   focusAndKey(XK_p);
-  EXPECT_TRUE(x_->waitUntil([&] { return shot().rgb == filled.rgb; }));
+  EXPECT_TRUE(x_->waitUntil([&] { return samePicture(shot(), filled); }));
 }
 
 TEST_P(Viewer, EscapeEndsWithStatusZero) {
