@@ -284,7 +284,8 @@ TEST_P(Viewer, SpinsClickStopsDragStartsAgain) {
   drag(300, 400, 500, 300);
   sleepMs(300);
   const Shot b = shot();
-  EXPECT_TRUE(x_->waitUntil([&] { return !samePicture(shot(), b); })) << "not spinning after a drag";
+  EXPECT_TRUE(x_->waitUntil([&] { return !samePicture(shot(), b); }))
+      << "not spinning after a drag";
 }
 
 TEST_P(Viewer, FogAndWireframeKeysAndNothingElse) {
