@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, if any are missing.
-#   scripts/install-deps.sh build|test|windows|demo|bench ...
+#   scripts/install-deps.sh build|record|test|windows|package|bench ...
 # As root it runs apt-get; otherwise it prints the exact command and fails.
 set -euo pipefail
 
 packages_for() {
   case "$1" in
-    build) echo "cmake g++ make libx11-dev libgl-dev dpkg-dev" ;;
-    test) echo "libegl-dev libegl-mesa0 libgl1-mesa-dri libgtest-dev libxtst-dev xvfb" ;;
+    # The viewer alone: what building it and opening it on a display take.
+    build) echo "cmake g++ make libx11-dev libgl-dev libgl1-mesa-dri x11-utils" ;;
+    # The run command's recorded session where no display is reachable.
+    record) echo "xvfb xdotool imagemagick" ;;
+    test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb" ;;
     windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64" ;;
-    demo) echo "xvfb xdotool imagemagick x11-utils" ;;
-    bench) echo "libbenchmark-dev freeglut3-dev xvfb x11-utils" ;;
-    *) echo "install-deps: unknown group '$1' (build, test, windows, demo, bench)" >&2; exit 2 ;;
+    package) echo "dpkg-dev" ;;
+    bench) echo "libbenchmark-dev freeglut3-dev xvfb" ;;
+    *) echo "install-deps: unknown group '$1' (build, record, test, windows, package, bench)" >&2; exit 2 ;;
   esac
 }
 

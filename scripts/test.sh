@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh build test windows
+bash scripts/install-deps.sh build test windows package
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOWLVIEW_TESTS=ON
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
@@ -12,8 +12,7 @@ ctest --test-dir build --output-on-failure -j"$(nproc)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBOWLVIEW_TESTS=ON -DBOWLVIEW_SANITIZE=ON \
   -DBOWLVIEW_WINDOWS_TESTS=OFF
 cmake --build build-asan -j"$(nproc)" --target unit_tests gl_tests mesh_tests winx_tests
-LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0" \
-  UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   ctest --test-dir build-asan -L 'unit|gl|winx' --output-on-failure -j"$(nproc)"
 
 # Release packages and installation: they must build from the same tree.
