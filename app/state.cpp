@@ -31,6 +31,7 @@ int dragging = 0;
 int pressX = 0;
 int pressY = 0;
 Vec3 lastBallVec = {0.0f, 0.0f, 0.0f};
+int dragHasAxis = 0;
 int pointerX = 0;
 int pointerY = 0;
 

@@ -45,6 +45,8 @@ extern int dragging;
 extern int pressX;
 extern int pressY;
 extern Vec3 lastBallVec;
+// Set once a motion of the current drag has given a rotation axis.
+extern int dragHasAxis;
 // Where the pointer was last seen during a drag, so that a drag whose capture is
 // taken away can end as a release there.
 extern int pointerX;

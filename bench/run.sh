@@ -71,5 +71,6 @@ cat <<TABLE
 | drawSurface alone, own CPU (ns), share of the frame | $surface_ns, $(share "$surface_ns" "$frame_ns") | n/a |
 | start-up: controls box dismissed to first frame (ms) | $(echo "$native" | value startup_ms) | $(w startup_ms) |
 | peak resident memory over 10 s spinning (MiB) | $(echo "$native" | value peak_rss_mib) | $(w peak_rss_mib) |
+| resident memory growth from 2 s to 10 s spinning (KiB) | $(echo "$native" | value rss_growth_kib) | $(w rss_growth_kib) |
 | CPU at rest over 10 s (% of one core) | $(echo "$native" | value rest_cpu_percent) | $(w rest_cpu_percent) |
 TABLE

@@ -1,6 +1,7 @@
 // Start-up time, peak memory and CPU at rest of the real program, native or under Wine, on the
 // X display in $DISPLAY.
-//   session_bench native|wine   prints: startup_ms=N peak_rss_mib=N rest_cpu_percent=N
+//   session_bench native|wine   prints: startup_ms=N peak_rss_mib=N rss_growth_kib=N
+//                                       rest_cpu_percent=N
 #include <X11/keysym.h>
 #include <dirent.h>
 #include <stdio.h>
@@ -13,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/e2e/viewer_process.h"
+#include "tests/e2e/launcher.h"
 #include "tests/support/xserver.h"
 
 namespace {
@@ -21,7 +22,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The process that runs the viewer: the launcher's own, or the one Wine names bowlview.exe.
-pid_t viewerPid(const ViewerProcess& v, bool wine) {
+pid_t viewerPid(const Child& v, bool wine) {
   if (!wine) return v.pid();
   DIR* proc = opendir("/proc");
   pid_t found = -1;
@@ -71,8 +72,8 @@ int main(int argc, char** argv) {
     fprintf(stderr, "session_bench: cannot open the X display\n");
     return 1;
   }
-  const Launcher launcher = availableLaunchers().front();
-  ViewerProcess viewer(launcher, display);
+  const auto viewerProcess = startViewer(launcher(), display);
+  const Child& viewer = *viewerProcess;
   WindowInfo box, window;
   if (!x.waitForWindow("bowlview - by the bowlview authors", &box, 60000)) {
     fprintf(stderr, "session_bench: no controls box\n");
@@ -96,7 +97,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   const pid_t pid = viewerPid(viewer, wine);
-  sleepMs(10000);  // spinning
+  // Spinning: memory must settle, not grow with the frames drawn.
+  sleepMs(2000);
+  const long earlyKiB = statusKiB(pid, "VmRSS:");
+  sleepMs(8000);
+  const long growthKiB = statusKiB(pid, "VmRSS:") - earlyKiB;
   const long peakKiB = statusKiB(pid, "VmHWM:");
 
   x.moveTo(window.x + window.width / 2, window.y + window.height / 2);
@@ -110,8 +115,8 @@ int main(int argc, char** argv) {
   x.moveTo(window.x + 5, window.y + 5);
   XSetInputFocus(x.display(), window.id, RevertToPointerRoot, CurrentTime);
   x.key(XK_Escape);
-  viewer.waitExit(10000);
-  printf("startup_ms=%.0f peak_rss_mib=%.1f rest_cpu_percent=%.2f\n", startupMs, peakKiB / 1024.0,
-         restPercent);
+  viewerProcess->wait(10000);
+  printf("startup_ms=%.0f peak_rss_mib=%.1f rss_growth_kib=%ld rest_cpu_percent=%.2f\n", startupMs,
+         peakKiB / 1024.0, growthKiB, restPercent);
   return 0;
 }

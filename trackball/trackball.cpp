@@ -39,6 +39,7 @@ void trackballPress(int button, int x, int y) {
   pressY = y;
   pointerX = x;
   pointerY = y;
+  dragHasAxis = 0;
   mapToSphere(x, y, winWidth, winHeight, &lastBallVec);
 }
 
@@ -50,10 +51,16 @@ void trackballMotion(int x, int y) {
   mapToSphere(x, y, winWidth, winHeight, &v);
   const Vec3 l = lastBallVec;
   const double dx = v.x - l.x, dy = v.y - l.y, dz = v.z - l.z;
-  rotAngle = (float)(angleGain * sqrt(dx * dx + dy * dy + dz * dz));
-  rotAxis.x = l.y * v.z - l.z * v.y;
-  rotAxis.y = l.z * v.x - l.x * v.z;
-  rotAxis.z = l.x * v.y - l.y * v.x;
+  const Vec3 axis = {l.y * v.z - l.z * v.y, l.z * v.x - l.x * v.z, l.x * v.y - l.y * v.x};
+  if (axis.x == 0.0f && axis.y == 0.0f && axis.z == 0.0f) {
+    // A motion onto the same hemisphere point (a repeated position) turns nothing, and
+    // keeps the last real axis for the spin a release may start.
+    rotAngle = 0.0f;
+  } else {
+    rotAngle = (float)(angleGain * sqrt(dx * dx + dy * dy + dz * dz));
+    rotAxis = axis;
+    dragHasAxis = 1;
+  }
   lastBallVec = v;
   pointerX = x;
   pointerY = y;
@@ -64,8 +71,11 @@ void trackballRelease(int button, int x, int y) {
   if (button != trackballLeftButton || rotationActive != 1) {
     return;
   }
+  const int wasDragging = dragging;
   dragging = 0;
-  if (x == pressX && y == pressY) {
+  // A drag that never gave an axis has nothing to spin about: it ends at rest, never as a
+  // spin that turns nothing while frames are drawn without end.
+  if ((x == pressX && y == pressY) || (wasDragging && !dragHasAxis)) {
     rotAngle = 0.0f;
     spinning = 0;
     rotationActive = 0;

@@ -47,118 +47,66 @@ struct Quad {
   float corner[4][3];
 };
 
-// The quads in the order sent, row by row; checks the call structure on the way.
+// The quads in the order sent, row by row, after checking the calls' structure: a line width,
+// then 21 rows of GL_QUADS with 21 quads of one normal and four vertices each.
 std::vector<Quad> recordQuads() {
   calls.clear();
   drawSurface();
   std::vector<Quad> quads;
-  EXPECT_EQ(calls.front().kind, Call::lineWidth);
-  EXPECT_EQ(calls.front().v[0], 1.5f);
-  size_t i = 1;
-  int rows = 0;
-  while (i < calls.size()) {
-    EXPECT_EQ(calls[i].kind, Call::begin);
-    EXPECT_EQ(calls[i].mode, (GLenum)GL_QUADS);
-    ++i;
-    ++rows;
-    while (i < calls.size() && calls[i].kind == Call::normal) {
-      Quad q;
-      std::copy(calls[i].v, calls[i].v + 3, q.normal);
+  EXPECT_EQ(calls.size(), 1u + 21 * 2 + 441 * 5);
+  EXPECT_TRUE(calls[0].kind == Call::lineWidth && calls[0].v[0] == 1.5f);
+  for (size_t i = 1; i + 1 < calls.size(); i += 2 + 21 * 5) {
+    EXPECT_TRUE(calls[i].kind == Call::begin && calls[i].mode == (GLenum)GL_QUADS);
+    EXPECT_EQ(calls[i + 1 + 21 * 5].kind, Call::end);
+    for (size_t q = i + 1; q < i + 1 + 21 * 5; q += 5) {
+      Quad quad;
+      EXPECT_EQ(calls[q].kind, Call::normal);
+      std::memcpy(quad.normal, calls[q].v, sizeof quad.normal);
       for (int c = 0; c < 4; ++c) {
-        EXPECT_EQ(calls[i + 1 + c].kind, Call::vertex);
-        std::copy(calls[i + 1 + c].v, calls[i + 1 + c].v + 3, q.corner[c]);
+        EXPECT_EQ(calls[q + 1 + c].kind, Call::vertex);
+        std::memcpy(quad.corner[c], calls[q + 1 + c].v, sizeof quad.corner[c]);
       }
-      quads.push_back(q);
-      i += 5;
+      quads.push_back(quad);
     }
-    EXPECT_EQ(calls[i].kind, Call::end);
-    ++i;
   }
-  EXPECT_EQ(rows, 21);
   return quads;
 }
 
-const Quad& at(const std::vector<Quad>& quads, int row, int col) {
-  return quads[(size_t)(row * 21 + col)];
+float dot(const float* a, const float* b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
-TEST(Mesh, SendsTwentyOneRowsOfTwentyOneQuads) {
+TEST(Mesh, QuadsLieOnTheBowlAndTileTheGrid) {
   const std::vector<Quad> quads = recordQuads();
-  EXPECT_EQ(quads.size(), 441u);
-  EXPECT_EQ(calls.size(), 1u + 21 * 2 + 441 * 5);
-}
-
-TEST(Mesh, FirstQuadMatchesTheWorkedExample) {
-  const Quad q = recordQuads().front();
-  const float want[4][3] = {{-1.5f, 1.345208f, -1.5f},
-                            {-1.5f, 1.252221f, -1.35f},
-                            {-1.35f, 1.155226f, -1.35f},
-                            {-1.35f, 1.252221f, -1.5f}};
-  for (int c = 0; c < 4; ++c) {
-    for (int k = 0; k < 3; ++k) EXPECT_NEAR(q.corner[c][k], want[c][k], 2e-6f);
-  }
-  EXPECT_NEAR(q.normal[0], 0.4816474f, 1e-6f);
-  EXPECT_NEAR(q.normal[1], 0.7448545f, 1e-6f);
-  EXPECT_NEAR(q.normal[2], 0.4617440f, 1e-6f);
-}
-
-TEST(Mesh, MiddleAndLastQuads) {
-  const std::vector<Quad> quads = recordQuads();
-  const Quad& mid = at(quads, 10, 10);
-  EXPECT_EQ(mid.corner[0][0], -1.1920929e-7f);
-  EXPECT_EQ(mid.corner[0][2], -1.1920929e-7f);
-  EXPECT_NEAR(mid.corner[0][1], 1.42e-14f, 1e-15f);
-  EXPECT_NEAR(mid.normal[0], -0.07336397f, 1e-6f);
-  EXPECT_NEAR(mid.normal[1], 0.9945430f, 1e-6f);
-  EXPECT_NEAR(mid.normal[2], -0.07417569f, 1e-6f);
-
-  const Quad& last = at(quads, 20, 20);
-  EXPECT_EQ(last.corner[0][0], 1.49999976f);
-  EXPECT_EQ(last.corner[2][0], 1.64999974f);
-  EXPECT_EQ(last.corner[2][2], 1.64999974f);
-  EXPECT_NEAR(last.corner[2][1], 1.5387001f, 1e-6f);
-}
-
-TEST(Mesh, RangesUnitNormalsAndCounterClockwiseCorners) {
-  float minXZ = 1e9f, maxXZ = -1e9f, minY = 1e9f, maxY = -1e9f;
-  for (const Quad& q : recordQuads()) {
-    const float len = std::sqrt(q.normal[0] * q.normal[0] + q.normal[1] * q.normal[1] +
-                                q.normal[2] * q.normal[2]);
-    EXPECT_NEAR(len, 1.0f, 1e-6f);
-    EXPECT_GE(q.normal[1], 0.7348585f);
+  ASSERT_EQ(quads.size(), 441u);
+  for (size_t i = 0; i < quads.size(); ++i) {
+    const Quad& q = quads[i];
+    const int row = (int)i / 21, col = (int)i % 21;
+    // Corners (x, z), (x, z+s), (x+s, z+s), (x+s, z), on the grid from -1.5 in steps of 0.15.
+    EXPECT_NEAR(q.corner[0][0], -1.5f + 0.15f * col, 1e-5f) << i;
+    EXPECT_NEAR(q.corner[0][2], -1.5f + 0.15f * row, 1e-5f) << i;
+    EXPECT_TRUE(q.corner[0][0] == q.corner[1][0] && q.corner[2][0] == q.corner[3][0] &&
+                q.corner[0][2] == q.corner[3][2] && q.corner[1][2] == q.corner[2][2])
+        << i;
+    EXPECT_NEAR(q.corner[2][0] - q.corner[0][0], 0.15f, 1e-6f) << i;
+    EXPECT_NEAR(q.corner[1][2] - q.corner[0][2], 0.15f, 1e-6f) << i;
     for (const auto& c : q.corner) {
-      minXZ = std::min({minXZ, c[0], c[2]});
-      maxXZ = std::max({maxXZ, c[0], c[2]});
-      minY = std::min(minY, c[1]);
-      maxY = std::max(maxY, c[1]);
+      EXPECT_NEAR(c[1], std::sqrt(c[0] * c[0] + c[2] * c[2] + 1.0f) - 1.0f, 1e-6f) << i;
     }
-    // x from the inner loop, z from the outer: (x,z), (x,z+s), (x+s,z+s), (x+s,z).
-    EXPECT_EQ(q.corner[0][0], q.corner[1][0]);
-    EXPECT_EQ(q.corner[2][0], q.corner[3][0]);
-    EXPECT_EQ(q.corner[0][2], q.corner[3][2]);
-    EXPECT_EQ(q.corner[1][2], q.corner[2][2]);
-    EXPECT_GT(q.corner[2][0], q.corner[0][0]);
-    EXPECT_GT(q.corner[1][2], q.corner[0][2]);
-  }
-  EXPECT_EQ(minXZ, -1.5f);
-  EXPECT_EQ(maxXZ, 1.64999974f);
-  EXPECT_GE(minY, 0.0f);
-  EXPECT_NEAR(maxY, 1.5387001f, 1e-6f);
-}
-
-TEST(Mesh, NeighboursShareTheirEdgesExactly) {
-  const std::vector<Quad> quads = recordQuads();
-  for (int r = 0; r < 21; ++r) {
-    for (int c = 0; c < 21; ++c) {
-      const Quad& q = at(quads, r, c);
-      if (c + 1 < 21) {
-        EXPECT_EQ(q.corner[2][0], at(quads, r, c + 1).corner[0][0]);
-      }
-      if (r + 1 < 21) {
-        EXPECT_EQ(q.corner[1][2], at(quads, r + 1, c).corner[0][2]);
-      }
+    // Neighbours share their edges exactly: no cracks between quads.
+    EXPECT_TRUE(col == 20 || q.corner[2][0] == quads[i + 1].corner[0][0]) << i;
+    EXPECT_TRUE(row == 20 || q.corner[1][2] == quads[i + 21].corner[0][2]) << i;
+    // A unit normal, facing up, at right angles to the quad's first two edges.
+    EXPECT_NEAR(dot(q.normal, q.normal), 1.0f, 2e-6f) << i;
+    EXPECT_GT(q.normal[1], 0.73f) << i;
+    for (int c : {1, 2}) {
+      const float edge[3] = {q.corner[c][0] - q.corner[0][0], q.corner[c][1] - q.corner[0][1],
+                             q.corner[c][2] - q.corner[0][2]};
+      EXPECT_NEAR(dot(q.normal, edge), 0.0f, 1e-6f) << i;
     }
   }
+  const Quad& last = quads.back();
+  EXPECT_EQ(last.corner[2][0], 1.64999974f);  // the float loop overshoots 1.5 by one step
 }
 
 TEST(Mesh, EveryCallSendsTheSameMesh) {

@@ -3,8 +3,6 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
-#include <algorithm>
-
 #include "app/state.h"
 
 namespace {
@@ -13,73 +11,50 @@ namespace {
 // Terminating it unloads Mesa's driver, and what the driver keeps for the whole process (on
 // AMD processors, the table of L3 cache affinities its CPU detection builds once) would then
 // be a block no live pointer reaches: LeakSanitizer reports it as a leak of ours.
-EGLDisplay sharedDisplay(const char** error) {
+EGLDisplay sharedDisplay() {
   static EGLDisplay display = EGL_NO_DISPLAY;
-  if (display != EGL_NO_DISPLAY) {
-    return display;
+  if (display == EGL_NO_DISPLAY) {
+    auto platformDisplay =
+        (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
+    EGLDisplay d = platformDisplay ? platformDisplay(EGL_PLATFORM_SURFACELESS_MESA,
+                                                     EGL_DEFAULT_DISPLAY, nullptr)
+                                   : EGL_NO_DISPLAY;
+    if (d != EGL_NO_DISPLAY && eglInitialize(d, nullptr, nullptr)) display = d;
   }
-  auto getPlatformDisplay =
-      (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
-  if (getPlatformDisplay == nullptr) {
-    *error = "eglGetPlatformDisplayEXT is missing";
-    return EGL_NO_DISPLAY;
-  }
-  EGLDisplay d = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-  if (d == EGL_NO_DISPLAY || !eglInitialize(d, nullptr, nullptr)) {
-    *error = "no surfaceless EGL display";
-    return EGL_NO_DISPLAY;
-  }
-  display = d;
   return display;
 }
 
 }  // namespace
 
-EglContext::EglContext(int width, int height) {
-  display_ = sharedDisplay(&error_);
-  if (display_ == EGL_NO_DISPLAY) {
-    return;
-  }
-  const EGLint configAttribs[] = {EGL_SURFACE_TYPE,
-                                  EGL_PBUFFER_BIT,
-                                  EGL_RENDERABLE_TYPE,
-                                  EGL_OPENGL_BIT,
-                                  EGL_RED_SIZE,
-                                  8,
-                                  EGL_GREEN_SIZE,
-                                  8,
-                                  EGL_BLUE_SIZE,
-                                  8,
-                                  EGL_DEPTH_SIZE,
-                                  16,
-                                  EGL_NONE};
+EglContext::EglContext(int width, int height) : display_(sharedDisplay()) {
+  // clang-format off
+  const EGLint configAttribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
+      EGL_OPENGL_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_DEPTH_SIZE, 16,
+      EGL_NONE};
+  // clang-format on
+  const EGLint surfaceAttribs[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
   EGLConfig config;
   EGLint count = 0;
-  if (!eglChooseConfig(display_, configAttribs, &config, 1, &count) || count < 1) {
+  if (display_ == EGL_NO_DISPLAY) {
+    error_ = "no surfaceless EGL display";
+  } else if (!eglChooseConfig(display_, configAttribs, &config, 1, &count) || count < 1 ||
+             !eglBindAPI(EGL_OPENGL_API)) {
     error_ = "no EGL config with OpenGL and a pbuffer";
-    return;
-  }
-  if (!eglBindAPI(EGL_OPENGL_API)) {
-    error_ = "eglBindAPI(EGL_OPENGL_API) failed";
-    return;
-  }
-  context_ = eglCreateContext(display_, config, EGL_NO_CONTEXT, nullptr);
-  const EGLint surfaceAttribs[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-  surface_ = eglCreatePbufferSurface(display_, config, surfaceAttribs);
-  if (context_ == EGL_NO_CONTEXT || surface_ == EGL_NO_SURFACE ||
-      !eglMakeCurrent(display_, surface_, surface_, context_)) {
+  } else if ((context_ = eglCreateContext(display_, config, EGL_NO_CONTEXT, nullptr)) ==
+                 EGL_NO_CONTEXT ||
+             (surface_ = eglCreatePbufferSurface(display_, config, surfaceAttribs)) ==
+                 EGL_NO_SURFACE ||
+             !eglMakeCurrent(display_, surface_, surface_, context_)) {
     error_ = "cannot make an OpenGL context current";
-    return;
+    surface_ = EGL_NO_SURFACE;
   }
-  ok_ = true;
 }
 
 EglContext::~EglContext() {
-  if (display_ != EGL_NO_DISPLAY) {
-    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    if (surface_ != EGL_NO_SURFACE) eglDestroySurface(display_, surface_);
-    if (context_ != EGL_NO_CONTEXT) eglDestroyContext(display_, context_);
-  }
+  if (display_ == EGL_NO_DISPLAY) return;
+  eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  if (surface_ != EGL_NO_SURFACE) eglDestroySurface(display_, surface_);
+  if (context_ != EGL_NO_CONTEXT) eglDestroyContext(display_, context_);
 }
 
 void resetViewerState() {
@@ -88,43 +63,20 @@ void resetViewerState() {
   hRC = nullptr;
   hPalette = nullptr;
   idleFunc = nullptr;
-  doubleBufferOn = depthBufferOn = 1;
-  perspectiveOn = decalOn = textureOn = cullOn = 0;
-  lightingOn = 1;
+  doubleBufferOn = depthBufferOn = lightingOn = 1;
+  perspectiveOn = decalOn = textureOn = cullOn = fogOn = wireframeOn = 0;
   modelOffsetX = 0.0f;
-  fogOn = wireframeOn = 0;
   for (float& m : rotMatrix) m = 0.0f;
   rotAngle = 0.2f;
   rotAxis = Vec3{-0.3f, 1.0f, 0.6f};
   rotationActive = spinning = 1;
-  dragging = pressX = pressY = pointerX = pointerY = 0;
+  dragging = pressX = pressY = pointerX = pointerY = dragHasAxis = 0;
   lastBallVec = Vec3{0.0f, 0.0f, 0.0f};
 }
 
-double orthonormalError(const float* m) {
-  double worst = 0;
-  for (int a = 0; a < 3; ++a) {
-    for (int b = 0; b < 3; ++b) {
-      double dot = 0;
-      for (int i = 0; i < 3; ++i) dot += (double)m[4 * a + i] * m[4 * b + i];
-      const double deviation = dot - (a == b ? 1.0 : 0.0);
-      worst = std::max(worst, deviation < 0 ? -deviation : deviation);
-    }
-  }
-  return worst;
-}
-
-void GlTest::SetUp() {
-  resetViewerState();
-}
-
-void GlTest::TearDown() {
-  delete context_;
-  context_ = nullptr;
-}
-
 void GlTest::makeContext(int width, int height) {
-  context_ = new EglContext(width, height);
+  context_.reset();  // releasing the old context after making the new one would unbind it
+  context_ = std::make_unique<EglContext>(width, height);
   ASSERT_TRUE(context_->ok()) << context_->error();
   winWidth = width;
   winHeight = height;

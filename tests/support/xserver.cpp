@@ -1,64 +1,37 @@
 #include "xserver.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
-void sleepMs(int ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+#include "tests/support/process.h"
 
 Xvfb::Xvfb(const std::string& screen, const std::vector<std::string>& extra) {
   int fds[2];
   if (pipe(fds) != 0) return;
-  pid_ = fork();
-  if (pid_ == 0) {
-    close(fds[0]);
-    const int devnull = open("/dev/null", O_WRONLY);
-    dup2(devnull, 1);
-    dup2(devnull, 2);
-    std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
-                                     "-screen",   "0",          screen,
-                                     "-nolisten", "tcp",        "-noreset"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execvp("Xvfb", argv.data());
-    _exit(127);
-  }
+  std::vector<std::string> argv = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
+                                   "-screen",   "0",          screen,
+                                   "-nolisten", "tcp",        "-noreset"};
+  argv.insert(argv.end(), extra.begin(), extra.end());
+  server_ = std::make_unique<Child>(argv, std::vector<std::string>{});
   close(fds[1]);
   std::string digits;
+  char c;
   pollfd p = {fds[0], POLLIN, 0};
-  while (poll(&p, 1, 15000) > 0) {
-    char c;
-    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-    digits.push_back(c);
-  }
+  while (poll(&p, 1, 15000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') digits.push_back(c);
   close(fds[0]);
   if (!digits.empty()) number_ = std::atoi(digits.c_str());
 }
 
-Xvfb::~Xvfb() {
-  kill();
-}
+Xvfb::~Xvfb() = default;
 
 void Xvfb::kill() {
-  if (pid_ > 0) {
-    ::kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
+  server_.reset();
 }
 
 // Windows come and go under the tests' feet: a BadWindow is an answer, not a reason to exit.
@@ -75,74 +48,66 @@ XClient::~XClient() {
   if (d_) XCloseDisplay(d_);
 }
 
-std::vector<WindowInfo> XClient::topLevelWindows() {
-  std::vector<WindowInfo> out;
-  Window root, parent, *children = nullptr;
-  unsigned int n = 0;
-  XSync(d_, False);
-  if (!XQueryTree(d_, DefaultRootWindow(d_), &root, &parent, &children, &n)) return out;
-  for (unsigned int i = 0; i < n; ++i) {
-    XWindowAttributes a = {};
-    if (!XGetWindowAttributes(d_, children[i], &a)) continue;
-    char* name = nullptr;
-    WindowInfo w{children[i], "", 0, 0, a.width, a.height, a.map_state == IsViewable};
-    if (XFetchName(d_, children[i], &name) && name) {
-      w.name = name;
-      XFree(name);
-    }
-    Window child;
-    XTranslateCoordinates(d_, children[i], root, 0, 0, &w.x, &w.y, &child);
-    out.push_back(w);
-  }
-  if (children) XFree(children);
-  return out;
+WindowInfo XClient::geometry(Window w) {
+  XWindowAttributes a = {};
+  WindowInfo info{w, "", 0, 0, 0, 0, false};
+  if (!XGetWindowAttributes(d_, w, &a)) return info;
+  Window child;
+  XTranslateCoordinates(d_, w, DefaultRootWindow(d_), 0, 0, &info.x, &info.y, &child);
+  info.width = a.width;
+  info.height = a.height;
+  info.viewable = a.map_state == IsViewable;
+  return info;
 }
 
-bool XClient::waitUntil(const std::function<bool()>& condition, int timeoutMs) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (std::chrono::steady_clock::now() < end) {
-    if (condition()) return true;
-    sleepMs(20);
+bool XClient::find(Window parent, const std::string& name, WindowInfo* out) {
+  Window root, up, *children = nullptr;
+  unsigned int n = 0;
+  if (!XQueryTree(d_, parent, &root, &up, &children, &n)) return false;
+  bool found = false;
+  for (unsigned int i = 0; i < n && !found; ++i) {
+    char* title = nullptr;
+    if (XFetchName(d_, children[i], &title) && title) {
+      found = name == title;
+      XFree(title);
+      WindowInfo w = geometry(children[i]);
+      found = found && w.viewable;
+      if (found && out) *out = w, out->name = name;
+    }
+    found = found || find(children[i], name, out);
   }
-  return condition();
+  if (children) XFree(children);
+  return found;
 }
 
 bool XClient::waitForWindow(const std::string& name, WindowInfo* out, int timeoutMs) {
-  return waitUntil(
-      [&] {
-        for (const WindowInfo& w : topLevelWindows()) {
-          if (w.viewable && w.name == name) {
-            if (out) *out = w;
-            return true;
-          }
-        }
-        return false;
-      },
-      timeoutMs);
+  return waitUntil([&] { return find(DefaultRootWindow(d_), name, out); }, timeoutMs);
 }
 
-std::vector<unsigned char> XClient::grab(int x, int y, int width, int height) {
-  std::vector<unsigned char> rgb;
+Picture XClient::grab(int x, int y, int width, int height) {
+  Picture pic;
   XImage* img = XGetImage(d_, DefaultRootWindow(d_), x, y, (unsigned)width, (unsigned)height,
                           AllPlanes, ZPixmap);
-  if (!img) return rgb;
-  rgb.reserve((size_t)width * height * 3);
+  if (!img) return pic;
+  pic.width = width;
+  pic.height = height;
+  pic.rgb.reserve((size_t)width * height * 3);
   for (int j = 0; j < height; ++j) {
     for (int i = 0; i < width; ++i) {
       const unsigned long p = XGetPixel(img, i, j);
-      rgb.push_back((unsigned char)((p & img->red_mask) >> 16));
-      rgb.push_back((unsigned char)((p & img->green_mask) >> 8));
-      rgb.push_back((unsigned char)(p & img->blue_mask));
+      pic.rgb.push_back((unsigned char)((p & img->red_mask) >> 16));
+      pic.rgb.push_back((unsigned char)((p & img->green_mask) >> 8));
+      pic.rgb.push_back((unsigned char)(p & img->blue_mask));
     }
   }
   XDestroyImage(img);
-  return rgb;
+  return pic;
 }
 
 std::vector<int> XClient::pixel(int x, int y) {
-  const std::vector<unsigned char> p = grab(x, y, 1, 1);
-  if (p.size() < 3) return {};
-  return {p[0], p[1], p[2]};
+  const Picture p = grab(x, y, 1, 1);
+  if (p.rgb.size() < 3) return {};
+  return {p.rgb[0], p.rgb[1], p.rgb[2]};
 }
 
 void XClient::moveTo(int x, int y) {
@@ -168,6 +133,18 @@ void XClient::key(unsigned long keysym, bool shift) {
   XTestFakeKeyEvent(d_, code, True, CurrentTime);
   XTestFakeKeyEvent(d_, code, False, CurrentTime);
   if (shift) XTestFakeKeyEvent(d_, shiftCode, False, CurrentTime);
+  XSync(d_, False);
+}
+
+void XClient::close(Window w) {
+  XEvent e = {};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = w;
+  e.xclient.message_type = XInternAtom(d_, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = (long)XInternAtom(d_, "WM_DELETE_WINDOW", False);
+  e.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d_, w, False, NoEventMask, &e);
   XSync(d_, False);
 }
 

@@ -2,11 +2,12 @@
 #pragma once
 
 #include <X11/Xlib.h>
-#include <sys/types.h>
-
-#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "tests/support/picture.h"
+#include "tests/support/process.h"
 
 class Xvfb {
  public:
@@ -20,7 +21,7 @@ class Xvfb {
   void kill();
 
  private:
-  pid_t pid_ = -1;
+  std::unique_ptr<Child> server_;
   int number_ = -1;
 };
 
@@ -39,25 +40,26 @@ class XClient {
   Display* display() const { return d_; }
   bool ok() const { return d_ != nullptr; }
 
-  std::vector<WindowInfo> topLevelWindows();
-  // Waits up to timeoutMs for a viewable top-level window whose name equals name.
+  // Waits up to timeoutMs for a viewable top-level window named name (at any depth below
+  // the root, since a window manager reparents).
   bool waitForWindow(const std::string& name, WindowInfo* out, int timeoutMs = 10000);
-  bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+  bool windowShown(const std::string& name) { return waitForWindow(name, nullptr, 0); }
+  WindowInfo geometry(Window w);
 
-  // The colour at root pixel (x, y) as 0..255 RGB.
+  // The colour at root pixel (x, y), and a root area.
   std::vector<int> pixel(int x, int y);
-  // The root area as packed RGB rows.
-  std::vector<unsigned char> grab(int x, int y, int width, int height);
+  Picture grab(int x, int y, int width, int height);
 
   void moveTo(int x, int y);
   void button(int number, bool press);
   void click(int x, int y);
   // Presses and releases the key for a keysym, with Shift held when shift is true.
   void key(unsigned long keysym, bool shift = false);
+  // Asks the window to close, as a window manager's close button does.
+  void close(Window w);
   void sync();
 
  private:
+  bool find(Window parent, const std::string& name, WindowInfo* out);
   Display* d_ = nullptr;
 };
-
-void sleepMs(int ms);

@@ -1,7 +1,8 @@
-// The trackball's numbers and its state machine. Pure arithmetic and state: no window, no GL.
+// The trackball's numbers and its state machine: pure arithmetic and state, no window, no GL.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "app/state.h"
 #include "scene/frame.h"
@@ -10,180 +11,108 @@
 
 namespace {
 
-Vec3 map800(int x, int y) {
-  Vec3 v;
-  mapToSphere(x, y, 800, 800, &v);
-  return v;
+bool nearVec(const Vec3& v, const Vec3& w, float tol) {
+  return std::fabs(v.x - w.x) <= tol && std::fabs(v.y - w.y) <= tol && std::fabs(v.z - w.z) <= tol;
 }
 
-void expectVec(const Vec3& v, float x, float y, float z, float tol = 2e-5f) {
-  EXPECT_NEAR(v.x, x, tol);
-  EXPECT_NEAR(v.y, y, tol);
-  EXPECT_NEAR(v.z, z, tol);
-}
-
-TEST(MapToSphere, CentreInsideAndCorners) {
-  expectVec(map800(400, 400), 0, 0, 1);
-  expectVec(map800(200, 400), -0.57735f, 0, 0.81650f);
-  expectVec(map800(600, 200), 0.59883f, 0.59883f, 0.53178f);
-  const Vec3 corner = map800(0, 0);
-  expectVec(corner, -0.70711f, 0.70711f, 0);
-  EXPECT_LT(corner.z, 0.0f);  // a hair below the rim's plane
-}
-
-TEST(MapToSphere, EverythingOutsideLandsOnTheRim) {
-  for (const Vec3& v : {map800(800, 400), map800(1200, 400), map800(100000, 400)}) {
-    expectVec(v, 1, 0, 0);
-    EXPECT_LT(v.z, 0.0f);
-    EXPECT_GT(v.z, -1e-7f);
+TEST(Trackball, MapsAnEightHundredPixelWindowOntoTheHemisphere) {
+  // On or beyond the rim (z = 0 here), points land a hair below the rim's plane.
+  const struct {
+    int x, y;
+    Vec3 want;
+  } cases[] = {
+      {400, 400, {0, 0, 1}},    {200, 400, {-0.57735f, 0, 0.81650f}},
+      {800, 400, {1, 0, 0}},    {600, 200, {0.59883f, 0.59883f, 0.53178f}},
+      {400, 0, {0, 1, 0}},      {0, 0, {-0.70711f, 0.70711f, 0}},
+      {100000, 400, {1, 0, 0}}, {-32768, -32768, {-0.70711f, 0.70711f, 0}},
+  };
+  for (const auto& c : cases) {
+    Vec3 v;
+    mapToSphere(c.x, c.y, 800, 800, &v);
+    EXPECT_TRUE(nearVec(v, c.want, 2e-5f)) << c.x << "," << c.y << ": " << v.x << " " << v.y;
+    EXPECT_TRUE(c.want.z != 0 || (v.z < 0 && v.z > -1e-7f)) << c.x << "," << c.y;
   }
-  expectVec(map800(400, 0), 0, 1, 0);
-  expectVec(map800(-32768, -32768), -0.70711f, 0.70711f, 0);
 }
 
-class Trackball : public ::testing::Test {
- protected:
-  void SetUp() override {
+TEST(Trackball, MotionGivesTheIncrementFromTheLastPoint) {
+  const struct {
+    int x0, y0, x1, y1;
+    float angle;
+    Vec3 axis;
+  } cases[] = {
+      {400, 400, 410, 400, 2.2512f, {0, 0.025011f, 0}},   // ten pixels right
+      {400, 400, 400, 390, 2.2512f, {-0.025011f, 0, 0}},  // ten pixels up
+      {800, 400, 400, 0, 127.28f, {0, 0, 1}},             // along the rim: about the line of sight
+      {900, 400, 950, 400, 0.0f, {0, 0, 0}},              // outward beyond the rim: nearly nothing
+  };
+  for (const auto& c : cases) {
     resetViewerState();
     winWidth = winHeight = 800;
-  }
-};
-
-TEST_F(Trackball, TenPixelDrags) {
-  trackballPress(1, 400, 400);
-  trackballMotion(410, 400);
-  EXPECT_NEAR(rotAngle, 2.2512f, 1e-4f);
-  expectVec(rotAxis, 0, 0.025011f, 0, 1e-6f);
-
-  trackballPress(1, 400, 400);
-  trackballMotion(400, 390);
-  EXPECT_NEAR(rotAngle, 2.2512f, 1e-4f);
-  expectVec(rotAxis, -0.025011f, 0, 0, 1e-6f);
-}
-
-TEST_F(Trackball, MotionAlongTheRimTurnsAboutTheLineOfSight) {
-  trackballPress(1, 800, 400);
-  trackballMotion(400, 0);
-  EXPECT_NEAR(rotAngle, 127.28f, 0.01f);
-  expectVec(rotAxis, 0, 0, 1, 1e-4f);
-}
-
-TEST_F(Trackball, OutwardMotionOutsideTheCircleBarelyTurns) {
-  trackballPress(1, 900, 400);
-  for (int x = 950; x < 2000; x += 50) {
-    trackballMotion(x, 400);
-    EXPECT_LT(rotAngle, 1e-4f);
+    trackballPress(trackballLeftButton, c.x0, c.y0);
+    trackballMotion(c.x1, c.y1);
+    EXPECT_NEAR(rotAngle, c.angle, c.angle * 1e-3f + 1e-4f) << c.x1 << "," << c.y1;
+    EXPECT_TRUE(nearVec(rotAxis, c.axis, 1e-4f)) << c.x1 << "," << c.y1;
   }
 }
 
-TEST_F(Trackball, SamePixelTwiceGivesNoTurn) {
-  trackballPress(1, 300, 300);
-  trackballMotion(350, 320);
-  trackballMotion(350, 320);
-  EXPECT_EQ(rotAngle, 0.0f);
-  expectVec(rotAxis, 0, 0, 0, 0);
-}
-
-TEST_F(Trackball, PressFromSpinningStartsADragWithoutARedraw) {
-  trackballPress(1, 100, 200);
-  EXPECT_EQ(rotationActive, 1);
-  EXPECT_EQ(dragging, 1);
-  EXPECT_EQ(spinning, 0);
-  EXPECT_EQ(pressX, 100);
-  EXPECT_EQ(pressY, 200);
-  EXPECT_EQ(rotAngle, 0.2f);
-  EXPECT_EQ(idleFunc, nullptr);
-}
-
-TEST_F(Trackball, ClickStops) {
-  trackballPress(1, 100, 200);
-  trackballRelease(1, 100, 200);
-  EXPECT_EQ(rotationActive, 0);
-  EXPECT_EQ(spinning, 0);
-  EXPECT_EQ(dragging, 0);
-  EXPECT_EQ(rotAngle, 0.0f);
-  EXPECT_EQ(idleFunc, &idleRender);
-}
-
-TEST_F(Trackball, DragBackToThePressPixelAlsoStops) {
-  trackballPress(1, 100, 200);
-  trackballMotion(150, 250);
-  trackballMotion(100, 200);
-  trackballRelease(1, 100, 200);
-  EXPECT_EQ(rotationActive, 0);
-  EXPECT_EQ(spinning, 0);
-}
-
-TEST_F(Trackball, DragElsewhereSpinsSlowlyAboutTheLastAxis) {
-  trackballPress(1, 400, 400);
-  trackballMotion(600, 300);  // fast
-  trackballMotion(610, 300);
-  const Vec3 axis = rotAxis;
-  trackballRelease(1, 610, 300);
-  EXPECT_EQ(spinning, 1);
-  EXPECT_EQ(rotationActive, 1);
-  EXPECT_EQ(dragging, 0);
-  EXPECT_EQ(rotAngle, 0.2f);
-  expectVec(rotAxis, axis.x, axis.y, axis.z, 0);
-}
-
-TEST_F(Trackball, ReleaseWithoutPressWhileSpinning) {
-  pressX = 5;
-  pressY = 6;
-  trackballRelease(1, 50, 60);  // elsewhere: keeps spinning about the same axis
-  EXPECT_EQ(spinning, 1);
-  expectVec(rotAxis, -0.3f, 1.0f, 0.6f, 0);
-  trackballRelease(1, 5, 6);  // at the stored press point: stops
-  EXPECT_EQ(rotationActive, 0);
-  idleFunc = nullptr;
-  trackballRelease(1, 50, 60);  // stopped: nothing
-  EXPECT_EQ(rotationActive, 0);
-  EXPECT_EQ(idleFunc, nullptr);
-}
-
-TEST_F(Trackball, PressFromStoppedKeepsTheZeroAngle) {
-  trackballPress(1, 10, 10);
-  trackballRelease(1, 10, 10);
-  trackballPress(1, 20, 20);
-  EXPECT_EQ(rotAngle, 0.0f);
-  EXPECT_EQ(rotationActive, 1);
-  EXPECT_EQ(dragging, 1);
-}
-
-TEST_F(Trackball, OtherButtonsAndIdleMotionChangeNothing) {
-  trackballPress(2, 10, 10);
-  trackballPress(3, 10, 10);
-  trackballRelease(2, 10, 10);
-  trackballMotion(300, 300);
-  EXPECT_EQ(dragging, 0);
-  EXPECT_EQ(spinning, 1);
-  EXPECT_EQ(rotAngle, 0.2f);
-  expectVec(rotAxis, -0.3f, 1.0f, 0.6f, 0);
-  EXPECT_EQ(idleFunc, nullptr);
-}
-
-TEST_F(Trackball, LostCaptureEndsTheDragWhereThePointerWas) {
-  trackballPress(1, 400, 400);
-  trackballMotion(450, 420);
-  trackballCaptureLost();
-  EXPECT_EQ(dragging, 0);
-  EXPECT_EQ(spinning, 1);  // the pointer had moved: as a release there, it spins
-  const float angle = rotAngle;
-  trackballMotion(700, 700);  // button up: no turn
-  EXPECT_EQ(rotAngle, angle);
-
-  trackballPress(1, 100, 100);
-  trackballCaptureLost();  // no motion: a click
-  EXPECT_EQ(rotationActive, 0);
-  trackballCaptureLost();  // no drag: nothing
-  EXPECT_EQ(rotationActive, 0);
-}
-
-TEST_F(Trackball, NegativeCoordinatesWhileCaptured) {
-  trackballPress(1, 10, 10);
-  trackballMotion(-200, -50);
-  EXPECT_TRUE(std::isfinite(rotAngle));
-  EXPECT_NEAR(lastBallVec.x * lastBallVec.x + lastBallVec.y * lastBallVec.y, 1.0f, 1e-5f);
+TEST(Trackball, EventsLeaveTheState) {
+  // Events: p press, m motion, r release (button 1 unless given), l capture lost.
+  struct Event {
+    char kind;
+    int x, y, button = 0;
+  };
+  enum { initialAxis, lastRealAxis };
+  const struct {
+    const char* name;
+    std::vector<Event> events;
+    int rotationActive, spinning, dragging;
+    float angle;
+    int axis;
+    bool redraw;
+  } cases[] = {
+      // clang-format off
+      {"press from spinning", {{'p', 100, 200}}, 1, 0, 1, 0.2f, initialAxis, false},
+      {"click stops", {{'p', 100, 200}, {'r', 100, 200}}, 0, 0, 0, 0, initialAxis, true},
+      {"drag back to the press pixel stops",
+       {{'p', 100, 200}, {'m', 150, 250}, {'m', 100, 200}, {'r', 100, 200}}, 0, 0, 0, 0, lastRealAxis, true},
+      {"drag elsewhere spins slowly about the last axis",
+       {{'p', 400, 400}, {'m', 600, 300}, {'m', 610, 300}, {'r', 610, 300}}, 1, 1, 0, 0.2f, lastRealAxis, true},
+      {"a repeated last position keeps the last real axis",
+       {{'p', 400, 400}, {'m', 450, 420}, {'m', 500, 420}, {'m', 500, 420}, {'r', 500, 420}}, 1, 1, 0, 0.2f, lastRealAxis, true},
+      {"a drag that never gave an axis ends at rest",
+       {{'p', 300, 300}, {'m', 300, 300}, {'r', 310, 300}}, 0, 0, 0, 0, initialAxis, true},
+      {"release without a press, elsewhere", {{'r', 50, 60}}, 1, 1, 0, 0.2f, initialAxis, true},
+      {"release without a press, at the stored point", {{'r', 0, 0}}, 0, 0, 0, 0, initialAxis, true},
+      {"press from stopped keeps the zero angle",
+       {{'p', 10, 10}, {'r', 10, 10}, {'p', 20, 20}}, 1, 0, 1, 0, initialAxis, true},
+      {"other buttons and idle motion change nothing",
+       {{'p', 10, 10, 2}, {'p', 10, 10, 3}, {'r', 10, 10, 2}, {'m', 300, 300}}, 1, 1, 0, 0.2f, initialAxis, false},
+      {"capture lost after motion: a release where the pointer was",
+       {{'p', 400, 400}, {'m', 450, 420}, {'l', 0, 0}, {'m', 700, 700}}, 1, 1, 0, 0.2f, lastRealAxis, true},
+      {"capture lost without motion: a click",
+       {{'p', 100, 100}, {'l', 0, 0}, {'l', 0, 0}}, 0, 0, 0, 0, initialAxis, true},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    resetViewerState();
+    winWidth = winHeight = 800;
+    Vec3 lastReal = rotAxis;
+    for (const Event& e : c.events) {
+      const int button = e.button ? e.button : trackballLeftButton;
+      if (e.kind == 'p') trackballPress(button, e.x, e.y);
+      if (e.kind == 'r') trackballRelease(button, e.x, e.y);
+      if (e.kind == 'l') trackballCaptureLost();
+      if (e.kind == 'm') trackballMotion(e.x, e.y);
+      if (e.kind == 'm' && dragging && rotAngle != 0) lastReal = rotAxis;
+    }
+    EXPECT_EQ((std::vector<int>{rotationActive, spinning, dragging}),
+              (std::vector<int>{c.rotationActive, c.spinning, c.dragging}))
+        << c.name;
+    EXPECT_EQ(rotAngle, c.angle) << c.name;
+    EXPECT_TRUE(nearVec(rotAxis, c.axis == initialAxis ? Vec3{-0.3f, 1.0f, 0.6f} : lastReal, 0))
+        << c.name;
+    EXPECT_EQ(idleFunc != nullptr, c.redraw) << c.name;
+  }
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 // window stays hidden and no context is current: only state and redraw requests are observed.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/state.h"
 #include "app/window_proc.h"
 #include "scene/frame.h"
 #include "tests/support/egl_context.h"
-#include "tests/support/isolated.h"
+#include "tests/support/process.h"
+#include "tests/support/test_window.h"
 
 namespace {
 
@@ -19,151 +22,92 @@ LRESULT CALLBACK viewerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 HWND viewerWindow() {
   resetViewerState();
   winWidth = winHeight = 800;
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = viewerProc;
-  wc.lpszClassName = "Viewer";
-  RegisterClassA(&wc);
-  HWND hwnd = CreateWindowExA(0, "Viewer", "viewer", 0, 0, 0, 800, 800, NULL, NULL, NULL, NULL);
+  HWND hwnd = makeTestWindow(viewerProc, "viewer", 0, 0, 800);
   static int fakeContext;
   hRC = (HGLRC)&fakeContext;
+  spinning = 0;  // so that every redraw request shows
   return hwnd;
-}
-
-LRESULT send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
-  return windowProc(hwnd, msg, wParam, lParam);
 }
 
 LPARAM at(int x, int y) {
   return MAKELPARAM((WORD)(short)x, (WORD)(short)y);
 }
 
-TEST(WindowProc, KeysToggleAndRequestRedrawsOthersDoNothing) {
-  EXPECT_EQ(0, runIsolated([] {
+TEST(WindowProc, CharactersAndWhatTheyChange) {
+  const struct {
+    WPARAM ch;
+    int fog, wireframe;
+    bool redraw;
+  } cases[] = {{'f', 1, 0, true},  {'p', 0, 1, true},  {'j', 0, 0, true},
+               {'k', 0, 0, true},  {'F', 0, 0, false}, {'P', 0, 0, false},
+               {'J', 0, 0, false}, {'x', 0, 0, false}, {' ', 0, 0, false}};
+  EXPECT_EQ(0, runInChild([&] {
               HWND hwnd = viewerWindow();
-              spinning = 0;
-              for (WPARAM c : {'F', 'P', 'J', 'K', 'x', ' ', '1'}) {
-                send(hwnd, WM_CHAR, c);
-                EXPECT_EQ(idleFunc, nullptr) << (char)c;
-              }
-              EXPECT_EQ(fogOn, 0);
-              EXPECT_EQ(wireframeOn, 0);
-              EXPECT_EQ(send(hwnd, WM_CHAR, 'f'), 0);
-              EXPECT_EQ(fogOn, 1);
-              EXPECT_EQ(idleFunc, &idleRender);
-              idleFunc = nullptr;
-              send(hwnd, WM_CHAR, 'f');
-              EXPECT_EQ(fogOn, 0);
-              send(hwnd, WM_CHAR, 'p');
-              EXPECT_EQ(wireframeOn, 1);
-              for (WPARAM c : {'j', 'k'}) {
+              for (const auto& c : cases) {
+                fogOn = wireframeOn = 0;
                 idleFunc = nullptr;
-                EXPECT_EQ(send(hwnd, WM_CHAR, c), 0);
-                EXPECT_EQ(idleFunc, &idleRender);
+                EXPECT_EQ(windowProc(hwnd, WM_CHAR, c.ch, 0), 0);
+                EXPECT_EQ((std::vector<int>{fogOn, wireframeOn, idleFunc != nullptr}),
+                          (std::vector<int>{c.fog, c.wireframe, c.redraw}))
+                    << (char)c.ch;
               }
+              windowProc(hwnd, WM_CHAR, 'f', 0);  // a toggle, not a set
+              windowProc(hwnd, WM_CHAR, 'f', 0);
+              EXPECT_EQ(fogOn, 0);
               idleFunc = nullptr;
-              send(hwnd, WM_TIMER, 1);
-              EXPECT_EQ(idleFunc, nullptr);
+              windowProc(hwnd, WM_TIMER, 1, 0);
+              EXPECT_EQ(idleFunc, nullptr) << "the timer only wakes the loop";
             }));
 }
 
-TEST(WindowProc, ClickCapturesTheMouseAndStopsTheSpin) {
-  EXPECT_EQ(0, runIsolated([] {
-              HWND hwnd = viewerWindow();
-              EXPECT_EQ(send(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at(100, 120)), 0);
-              EXPECT_EQ(GetCapture(), hwnd);
-              EXPECT_EQ(idleFunc, nullptr);  // the press itself asks for nothing
-              send(hwnd, WM_LBUTTONUP, 0, at(100, 120));
-              EXPECT_EQ(GetCapture(), nullptr);
-              EXPECT_EQ(rotationActive, 0);
-              EXPECT_EQ(spinning, 0);
-            }));
+struct Msg {
+  UINT message;
+  WPARAM wParam;
+  int x, y;
+};
+
+TEST(WindowProc, MouseSequences) {
+  const UINT down = WM_LBUTTONDOWN, move = WM_MOUSEMOVE, up = WM_LBUTTONUP;
+  const struct {
+    const char* name;
+    std::vector<Msg> messages;
+    int rotationActive, spinning, dragging;
+    bool captured;
+  } cases[] = {
+      // clang-format off
+      {"a click stops the spin", {{down, MK_LBUTTON, 100, 120}, {up, 0, 100, 120}}, 0, 0, 0, false},
+      {"a press captures the mouse", {{down, MK_LBUTTON, 100, 120}}, 1, 0, 1, true},
+      // Our own ReleaseCapture must not count as a lost capture, which would end the drag at
+      // the last pointer position, here the press point, and stop the bowl.
+      {"a drag back over the press point that ends elsewhere spins",
+       {{down, MK_LBUTTON, 400, 400}, {move, MK_LBUTTON, 450, 400}, {move, MK_LBUTTON, 400, 400},
+        {up, 0, 430, 380}}, 1, 1, 0, false},
+      {"a drag beyond the top-left edge spins",
+       {{down, MK_LBUTTON, 10, 10}, {move, MK_LBUTTON, -300, -20}, {up, 0, -300, -20}}, 1, 1, 0, false},
+      {"motion with the button up ends a drag whose button-up went elsewhere",
+       {{down, MK_LBUTTON, 400, 400}, {move, 0, 600, 400}}, 0, 0, 0, true},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(0, runInChild([&] {
+                HWND hwnd = viewerWindow();
+                for (const Msg& m : c.messages) windowProc(hwnd, m.message, m.wParam, at(m.x, m.y));
+                EXPECT_EQ(
+                    (std::vector<int>{rotationActive, spinning, dragging, GetCapture() == hwnd}),
+                    (std::vector<int>{c.rotationActive, c.spinning, c.dragging, c.captured}));
+              }))
+        << c.name;
+  }
 }
 
-TEST(WindowProc, DragOutsideTheWindowUsesNegativeCoordinates) {
-  EXPECT_EQ(0, runIsolated([] {
+TEST(WindowProc, CaptureTakenByAnotherWindowEndsTheDrag) {
+  EXPECT_EQ(0, runInChild([] {
               HWND hwnd = viewerWindow();
-              send(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at(10, 10));
-              send(hwnd, WM_MOUSEMOVE, MK_LBUTTON, at(-300, -20));
-              EXPECT_LT(lastBallVec.x, -0.8f);  // on the rim, up and to the left
-              EXPECT_GT(lastBallVec.y, 0.5f);
-              EXPECT_NEAR(lastBallVec.z, 0.0f, 1e-6f);
-              send(hwnd, WM_LBUTTONUP, 0, at(-300, -20));
-              EXPECT_EQ(spinning, 1);
-              EXPECT_EQ(dragging, 0);
-            }));
-}
-
-TEST(WindowProc, LostCaptureEndsTheDrag) {
-  EXPECT_EQ(0, runIsolated([] {
-              HWND hwnd = viewerWindow();
-              send(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at(400, 400));
-              send(hwnd, WM_MOUSEMOVE, MK_LBUTTON, at(420, 400));
-              // Another window takes the capture: the layer tells us with WM_CAPTURECHANGED.
-              HWND other =
-                  CreateWindowExA(0, "Viewer", "other", 0, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
-              SetCapture(other);
+              windowProc(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at(400, 400));
+              windowProc(hwnd, WM_MOUSEMOVE, MK_LBUTTON, at(420, 400));
+              SetCapture(makeTestWindow(DefWindowProcA, "other"));
               EXPECT_EQ(dragging, 0);
               EXPECT_EQ(spinning, 1);  // ended away from the press point
-              const Vec3 axis = rotAxis;
-              send(hwnd, WM_MOUSEMOVE, 0, at(700, 100));
-              EXPECT_EQ(rotAxis.y, axis.y);  // motion with the button up turns nothing
-              EXPECT_EQ(rotAngle, 0.2f);
-            }));
-}
-
-TEST(WindowProc, MotionWithTheButtonUpEndsAForgottenDrag) {
-  EXPECT_EQ(0, runIsolated([] {
-              HWND hwnd = viewerWindow();
-              send(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at(400, 400));
-              send(hwnd, WM_MOUSEMOVE, 0, at(600, 400));  // the button went up elsewhere
-              EXPECT_EQ(dragging, 0);
-              EXPECT_EQ(rotationActive,
-                        0);  // a release where the pointer last was: the press point
-            }));
-}
-
-TEST(WindowProc, OwnReleaseIsNotMistakenForALostCapture) {
-  EXPECT_EQ(0, runIsolated([] {
-              HWND hwnd = viewerWindow();
-              send(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at(400, 400));
-              send(hwnd, WM_MOUSEMOVE, MK_LBUTTON, at(450, 400));
-              send(hwnd, WM_LBUTTONUP, 0, at(400, 400));  // back at the press pixel: a stop
-              EXPECT_EQ(rotationActive, 0);
-              EXPECT_EQ(spinning, 0);
-            }));
-}
-
-TEST(WindowProc, WithoutAContextMouseAndPaintGetDefaultProcessing) {
-  EXPECT_EQ(0, runIsolated([] {
-              HWND hwnd = viewerWindow();
-              hRC = nullptr;
-              send(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at(10, 10));
-              EXPECT_EQ(dragging, 0);
-              EXPECT_EQ(GetCapture(), nullptr);
-              send(hwnd, WM_PAINT);
-              EXPECT_EQ(idleFunc, nullptr);
-              send(hwnd, WM_CHAR, 'p');  // keys still work
-              EXPECT_EQ(wireframeOn, 1);
-            }));
-}
-
-TEST(WindowProc, PaletteMessagesWithoutAPaletteAreDefault) {
-  EXPECT_EQ(0, runIsolated([] {
-              HWND hwnd = viewerWindow();
-              spinning = 0;
-              EXPECT_EQ(send(hwnd, WM_QUERYNEWPALETTE), 0);
-              EXPECT_EQ(send(hwnd, WM_PALETTECHANGED, 0), 0);
-              EXPECT_EQ(idleFunc, nullptr);
-              LOGPALETTE lp = {0x300, 1, {{1, 2, 3, 0}}};
-              hPalette = CreatePalette(&lp);
-              hDC = GetDC(hwnd);
-              EXPECT_EQ(send(hwnd, WM_QUERYNEWPALETTE), TRUE);
-              EXPECT_EQ(idleFunc, &idleRender);
-              idleFunc = nullptr;
-              send(hwnd, WM_PALETTECHANGED, (WPARAM)hwnd);  // our own change
-              EXPECT_EQ(idleFunc, nullptr);
-              send(hwnd, WM_PALETTECHANGED, 0);
-              EXPECT_EQ(idleFunc, &idleRender);
             }));
 }
 

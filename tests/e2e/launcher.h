@@ -1,0 +1,45 @@
+// How to start the viewer as a user would: the native binary, or the Windows build under Wine.
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/support/process.h"
+
+struct Launcher {
+  std::string name;                  // for test names: "native", "wine"
+  std::vector<std::string> argv;     // the command that starts the viewer
+  std::vector<std::string> env;      // extra NAME=value settings
+  std::vector<std::string> cleanup;  // run after each test, when not empty
+  // Where the platform draws no frame of its own around the client area, the window's
+  // outer rectangle is this much larger: left, top, right, bottom.
+  int frame[4];
+};
+
+inline void PrintTo(const Launcher& l, std::ostream* os) {
+  *os << l.name;
+}
+
+// The launcher this binary drives, chosen when it is built.
+inline Launcher launcher() {
+#if defined(BOWLVIEW_WINE_EXE)
+  const std::vector<std::string> env = {std::string("WINEPREFIX=") + BOWLVIEW_WINEPREFIX,
+                                        "WINEDEBUG=-all",
+                                        "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d"};
+  // Without a window manager Wine keeps the frame of a WS_OVERLAPPEDWINDOW to itself and
+  // maps only the client area: 4-pixel sizing borders and a 19-pixel caption (measured).
+  return {"wine", {"wine", BOWLVIEW_WINE_EXE}, env, {"wineserver", "-k"}, {4, 23, 4, 4}};
+#else
+  return {"native", {BOWLVIEW_NATIVE}, {}, {}, {0, 0, 0, 0}};
+#endif
+}
+
+// Starts the viewer on an X display ("" for none), with extra NAME=value settings.
+inline std::unique_ptr<Child> startViewer(const Launcher& l, const std::string& display,
+                                          std::vector<std::string> env = {}) {
+  env.insert(env.begin(), l.env.begin(), l.env.end());
+  env.push_back("DISPLAY=" + display);
+  return std::make_unique<Child>(l.argv, env);
+}

@@ -1,0 +1,33 @@
+// Pictures as packed RGB rows, and how much two of them differ.
+#pragma once
+
+#include <cstdlib>
+#include <vector>
+
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
+  const unsigned char* at(int x, int y) const { return &rgb[((size_t)y * width + x) * 3]; }
+};
+
+// Whether pixel p is within tolerance of colour c in every channel.
+inline bool near(const unsigned char* p, const std::vector<int>& c, int tolerance = 3) {
+  return std::abs(p[0] - c[0]) <= tolerance && std::abs(p[1] - c[1]) <= tolerance &&
+         std::abs(p[2] - c[2]) <= tolerance;
+}
+
+// Pixels of a that differ from b's by more than tolerance in a channel, looking at every
+// step-th pixel of every step-th row; b may be wider (its rows b.width long) and upside down.
+inline int differingPixels(const Picture& a, const Picture& b, int tolerance = 0, int step = 1,
+                           bool flipB = false) {
+  int n = 0;
+  for (int y = 0; y < a.height && y < b.height; y += step) {
+    const int by = flipB ? b.height - 1 - y : y;
+    for (int x = 0; x < a.width && x < b.width; x += step) {
+      const unsigned char *p = a.at(x, y), *q = b.at(x, by);
+      n += std::abs(p[0] - q[0]) > tolerance || std::abs(p[1] - q[1]) > tolerance ||
+           std::abs(p[2] - q[2]) > tolerance;
+    }
+  }
+  return n;
+}
