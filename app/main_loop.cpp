@@ -5,8 +5,9 @@
 int runMainLoop(void) {
   MSG msg;
   for (;;) {
-    // Messages first: the idle procedure runs only while the queue is empty.
-    while (idleFunc != NULL) {
+    // Messages first: the idle procedure runs only while the queue is empty, and not at all
+    // while the window is minimised (no one could see its frames).
+    while (idleFunc != NULL && !windowMinimized) {
       if (PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE)) {
         break;
       }

@@ -18,6 +18,8 @@ int cullOn = 0;
 int lightingOn = 1;
 float modelOffsetX = 0.0f;
 
+int windowMinimized = 0;
+
 int fogOn = 0;
 int wireframeOn = 0;
 

@@ -29,6 +29,9 @@ extern int cullOn;
 extern int lightingOn;
 extern float modelOffsetX;
 
+// Set while the window is minimised: nothing is drawn, and the spin waits where it was.
+extern int windowMinimized;
+
 // User toggles.
 extern int fogOn;
 extern int wireframeOn;

@@ -40,7 +40,11 @@ LRESULT onDestroy(HWND hwnd) {
   return 0;
 }
 
-LRESULT onSize(HWND hwnd) {
+LRESULT onSize(HWND hwnd, WPARAM type) {
+  windowMinimized = type == SIZE_MINIMIZED;
+  if (windowMinimized) {
+    return 0;  // an icon has no size to keep and nothing to draw
+  }
   // The window keeps the size it was created with; the position arguments are unused.
   SetWindowPos(hwnd, HWND_TOP, 80, 80, winWidth, winHeight, SWP_NOMOVE);
   resizeViewport();
@@ -123,7 +127,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
       return onDestroy(hwnd);
     case WM_SIZE:
       if (hRC != NULL) {
-        return onSize(hwnd);
+        return onSize(hwnd, wParam);
       }
       break;
     case WM_PAINT:

@@ -7,13 +7,13 @@ set -euo pipefail
 packages_for() {
   case "$1" in
     # The viewer alone: what building it and opening it on a display take.
-    build) echo "cmake g++ make libx11-dev libgl-dev libgl1-mesa-dri x11-utils" ;;
+    build) echo "cmake g++ make libx11-dev libxrandr-dev libxft-dev fonts-dejavu-core libgl-dev libgl1-mesa-dri x11-utils" ;;
     # The run command's recorded session where no display is reachable.
     record) echo "xvfb xdotool imagemagick" ;;
-    test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb" ;;
+    test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb openbox icewm" ;;
     windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64" ;;
     package) echo "dpkg-dev" ;;
-    bench) echo "libbenchmark-dev freeglut3-dev xvfb" ;;
+    bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox" ;;
     *) echo "install-deps: unknown group '$1' (build, record, test, windows, package, bench)" >&2; exit 2 ;;
   esac
 }

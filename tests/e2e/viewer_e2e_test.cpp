@@ -25,12 +25,12 @@ const std::vector<int> fogBackground = {128, 64, 64};    // (0.5, 0.25, 0.25)
 // The same view of the model. On a loaded machine a presented frame now and then differs
 // from the same frame drawn again in a few pixels along the outline (seen natively and under
 // Wine, up to a few dozen); one spin step alone moves about a thousand.
-bool samePicture(const Picture& a, const Picture& b) {
+bool samePicture(const Image& a, const Image& b) {
   return a.rgb.size() == b.rgb.size() && differingPixels(a, b) < 200;
 }
 
 // Pixels where channel c outshines both others by more than 40.
-int dominated(const Picture& p, int c) {
+int dominated(const Image& p, int c) {
   int n = 0;
   for (size_t i = 0; i + 2 < p.rgb.size(); i += 3) {
     n += p.rgb[i + c] > p.rgb[i + (c + 1) % 3] + 40 && p.rgb[i + c] > p.rgb[i + (c + 2) % 3] + 40;
@@ -38,39 +38,61 @@ int dominated(const Picture& p, int c) {
   return n;
 }
 
+// Where the viewer runs: the X screen, its monitors (the first primary), a window manager.
+struct Desktop {
+  std::string screen = "1280x1024x24";
+  std::vector<std::string> serverArgs = {}, env = {};
+  std::vector<XRectangle> monitors = {};
+  const char* wm = nullptr;
+};
+
 class Viewer : public ::testing::Test {
  protected:
   void TearDown() override {
     viewer_.reset();
+    wm_.reset();
     if (!l_.cleanup.empty()) Child(l_.cleanup, l_.env).wait();
   }
 
-  // The window's outer rectangle: the client area plus any frame the platform keeps hidden.
-  WindowInfo outer() const {
-    WindowInfo o = window_;
-    o.x -= l_.frame[0];
-    o.y -= l_.frame[1];
-    o.width += l_.frame[0] + l_.frame[2];
-    o.height += l_.frame[1] + l_.frame[3];
-    return o;
+  // A window's outer rectangle: the client area plus any frame the platform keeps hidden.
+  WindowInfo outer(WindowInfo w) const {
+    w.x -= l_.frame[0];
+    w.y -= l_.frame[1];
+    w.width += l_.frame[0] + l_.frame[2];
+    w.height += l_.frame[1] + l_.frame[3];
+    return w;
   }
 
-  // Starts an X server and the viewer on it, and waits for the controls box.
-  void launch(const std::string& screen = "1280x1024x24",
-              const std::vector<std::string>& serverArgs = {},
-              const std::vector<std::string>& env = {}) {
+  // Starts an X server, the desktop's parts, and the viewer; waits for the controls box.
+  void launch(const Desktop& desktop = Desktop()) {
     x_.reset();  // a connection must not outlive its server
-    server_ = std::make_unique<Xvfb>(screen, serverArgs);
+    server_ = std::make_unique<Xvfb>(desktop.screen, desktop.serverArgs);
     ASSERT_TRUE(server_->ok()) << "Xvfb did not start";
     x_ = std::make_unique<XClient>(server_->name());
     ASSERT_TRUE(x_->ok());
-    viewer_ = startViewer(l_, server_->name(), env);
+    ASSERT_TRUE(desktop.monitors.empty() || x_->setMonitors(desktop.monitors));
+    managed_ = desktop.wm != nullptr;
+    if (managed_) {
+      wm_ = std::make_unique<Child>(std::vector<std::string>{desktop.wm},
+                                    std::vector<std::string>{"DISPLAY=" + server_->name()});
+      // The manager is ready once it maps a window of ours; one it started too late to see
+      // is asked for again.
+      Display* d = x_->display();
+      const Window probe = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 8, 8, 0, 0, 0);
+      ASSERT_TRUE(waitUntil([&] {
+        XMapWindow(d, probe);
+        return x_->geometry(probe).viewable;
+      })) << desktop.wm
+          << " did not start";
+      XDestroyWindow(d, probe);
+    }
+    viewer_ = startViewer(l_, server_->name(), desktop.env);
     ASSERT_TRUE(x_->waitForWindow(controlsCaption, &box_, 60000)) << "no controls box";
   }
 
   // As launch(), then dismisses the box and waits for the window's first frame.
-  void start(const std::string& screen = "1280x1024x24") {
-    launch(screen);
+  void start(const Desktop& desktop = Desktop()) {
+    launch(desktop);
     ASSERT_TRUE(dismiss(box_));
     ASSERT_TRUE(x_->waitForWindow(windowTitle, &window_, 60000)) << "no main window";
     client_ = clientArea(window_);
@@ -79,7 +101,8 @@ class Viewer : public ::testing::Test {
 
   // Presses Return on a message box once keys reach it, and waits for it to go.
   bool dismiss(const WindowInfo& box) {
-    x_->moveTo(box.x + box.width / 2, box.y + box.height / 3);
+    // A window manager gives the box the keyboard; on a bare server, focus follows the pointer.
+    if (!managed_) x_->moveTo(box.x + box.width / 2, box.y + box.height / 3);
     if (!waitUntil([&] { return keysReach(box.id); })) return false;
     x_->key(XK_Return);
     return waitUntil([&] { return !x_->geometry(box.id).viewable; }, 30000);
@@ -123,17 +146,31 @@ class Viewer : public ::testing::Test {
     return best;
   }
 
-  Picture shot() { return x_->grab(client_.x, client_.y, client_.width, client_.height); }
+  Image shot() { return x_->grab(client_.x, client_.y, client_.width, client_.height); }
 
   // Top corners of the client: the bowl never reaches them, whatever its orientation.
   bool backgroundIs(const std::vector<int>& colour) {
-    const Picture s = shot();
+    const Image s = shot();
     return s.width > 4 && near(s.at(3, 3), colour) && near(s.at(s.width - 4, 3), colour);
   }
 
   void key(unsigned long keysym, bool shift = false) {
-    XSetInputFocus(x_->display(), window_.id, RevertToPointerRoot, CurrentTime);
+    if (!managed_) XSetInputFocus(x_->display(), window_.id, RevertToPointerRoot, CurrentTime);
     x_->key(keysym, shift);
+  }
+
+  // Whether the window's size stops changing within ms: no ConfigureNotify for 300 ms.
+  bool settlesWithin(int ms) {
+    XSelectInput(x_->display(), window_.id, StructureNotifyMask);
+    int last = 0, now = 0;
+    for (; now - last < 300 && now < ms + 300; now += 10) {
+      for (XEvent e; XPending(x_->display());) {
+        XNextEvent(x_->display(), &e);
+        if (e.type == ConfigureNotify) last = now;
+      }
+      sleepMs(10);
+    }
+    return now - last >= 300;
   }
 
   void drag(int x0, int y0, int x1, int y1) {
@@ -163,24 +200,71 @@ class Viewer : public ::testing::Test {
   const Launcher l_ = launcher();
   std::unique_ptr<Xvfb> server_;
   std::unique_ptr<XClient> x_;
-  std::unique_ptr<Child> viewer_;
+  std::unique_ptr<Child> wm_, viewer_;
+  bool managed_ = false;
   WindowInfo box_{}, window_{}, client_{};
 };
 
-TEST_F(Viewer, ControlsBoxFirstThenTheWindowSizedFromTheScreenAtTheTopLeft) {
+// The box centred on the primary monitor, then the window at its top-left corner, 0.8 times
+// its height on each side: one monitor, or a primary beside or below a taller one.
+TEST_F(Viewer, ControlsBoxFirstThenTheWindowOnThePrimaryMonitor) {
   const struct {
     const char* screen;
+    std::vector<XRectangle> monitors;
     int side;
-  } cases[] = {{"1280x1024x24", 819}, {"1920x1080x24", 864}};
+  } cases[] = {{"1280x1024x24", {{0, 0, 1280, 1024}}, 819},
+               {"1920x1080x24", {{0, 0, 1920, 1080}}, 864},
+               {"3200x1440x24", {{0, 0, 1280, 1024}, {1280, 0, 1920, 1440}}, 819},
+               {"1920x2224x24", {{0, 1200, 1280, 1024}, {0, 0, 1920, 1200}}, 819}};
   for (const auto& c : cases) {
-    launch(c.screen);
+    // Wine takes its monitors from RandR's outputs, which Xvfb's added monitors are not.
+    if (c.monitors.size() > 1 && l_.name == "wine") continue;
+    Desktop desktop;
+    desktop.screen = c.screen;
+    desktop.monitors = c.monitors;
+    launch(desktop);
+    const XRectangle& p = c.monitors[0];
+    const WindowInfo box = outer(box_);
+    EXPECT_NEAR(box.x + box.width / 2, p.x + p.width / 2, 1) << c.screen;
+    EXPECT_NEAR(box.y + box.height / 2, p.y + p.height / 2, 1) << c.screen;
     EXPECT_FALSE(x_->windowShown(windowTitle)) << "the window came before the box was dismissed";
     ASSERT_TRUE(dismiss(box_));
     ASSERT_TRUE(x_->waitForWindow(windowTitle, &window_, 60000));
-    const WindowInfo o = outer();
+    const WindowInfo o = outer(window_);
     EXPECT_EQ((std::vector<int>{o.x, o.y, o.width, o.height}),
-              (std::vector<int>{0, 0, c.side, c.side}))
+              (std::vector<int>{p.x, p.y, c.side, c.side}))
         << c.screen;
+    TearDown();
+  }
+}
+
+// Real window managers: the window's place, keys without a click, maximise and fullscreen
+// requests that are over at once (whatever the manager makes of them), and its close button.
+TEST_F(Viewer, UnderWindowManagers) {
+  if (l_.name == "wine") {
+    GTEST_SKIP() << "under a window manager Wine maps only the client area (811 x 792 inside "
+                    "the manager's frame) and the size and place are its own; under icewm its "
+                    "message box does not get the keyboard";
+  }
+  for (const char* wm : {"openbox", "icewm"}) {
+    Desktop desktop;
+    desktop.wm = wm;
+    start(desktop);
+    const std::vector<long> frame = x_->property(window_.id, "_NET_FRAME_EXTENTS");
+    ASSERT_EQ(frame.size(), 4u) << wm;  // left, right, top, bottom
+    // The manager's frame goes where the window was asked to be; the window keeps its size.
+    EXPECT_EQ((std::vector<long>{window_.x - frame[0], window_.y - frame[2], window_.width,
+                                 window_.height}),
+              (std::vector<long>{0, 0, 819, 819}))
+        << wm;
+    EXPECT_TRUE(settled()) << wm << ": keys did not reach the window without a click";
+    x_->ewmh(window_.id, "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_VERT",
+             "_NET_WM_STATE_MAXIMIZED_HORZ");
+    EXPECT_TRUE(settlesWithin(1000)) << wm << ": maximising does not end";
+    x_->ewmh(window_.id, "_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN");
+    EXPECT_TRUE(settlesWithin(1000)) << wm << ": fullscreen does not end";
+    x_->ewmh(window_.id, "_NET_CLOSE_WINDOW");
+    EXPECT_EQ(viewer_->wait(10000), 0) << wm;
     TearDown();
   }
 }
@@ -204,7 +288,7 @@ TEST_F(Viewer, SpinsShowingBothSidesClickStopsDragSpinsAgain) {
   bool red = false, green = false;
   waitUntil(
       [&] {
-        const Picture s = shot();
+        const Image s = shot();
         red |= dominated(s, 0) > 500;
         green |= dominated(s, 1) > 500;
         return red && green;
@@ -212,20 +296,20 @@ TEST_F(Viewer, SpinsShowingBothSidesClickStopsDragSpinsAgain) {
       20000);
   EXPECT_TRUE(red && green) << "red " << red << ", green " << green;
   ASSERT_TRUE(stop()) << "fog did not come and go";
-  const Picture stopped = shot();
+  const Image stopped = shot();
   ASSERT_TRUE(settled());
   EXPECT_TRUE(samePicture(shot(), stopped)) << "still turning after a click";
   drag(300, 400, 500, 300);
   EXPECT_TRUE(waitUntil([&] { return !samePicture(shot(), stopped); }))
       << "the drag did not turn it";
-  const Picture dragged = shot();
+  const Image dragged = shot();
   EXPECT_TRUE(waitUntil([&] { return !samePicture(shot(), dragged); })) << "not spinning after it";
 }
 
 TEST_F(Viewer, FogAndWireframeKeysAndNothingElse) {
   start();
   ASSERT_TRUE(stop());
-  const Picture filled = shot();
+  const Image filled = shot();
   key(XK_f, true);  // F
   key(XK_p, true);  // P
   key(XK_x);
@@ -234,7 +318,7 @@ TEST_F(Viewer, FogAndWireframeKeysAndNothingElse) {
   EXPECT_TRUE(samePicture(shot(), filled));
 
   key(XK_p);
-  Picture wire;
+  Image wire;
   EXPECT_TRUE(waitUntil([&] {
     wire = shot();
     return !samePicture(wire, filled);
@@ -275,7 +359,10 @@ TEST_F(Viewer, FailedStartsSayWhyAndEndWithStatusOne) {
                // Xvfb refuses indirect contexts: the format is set, the context fails.
                {"without a context", {}, {"LIBGL_ALWAYS_INDIRECT=1"}}};
   for (const auto& c : cases) {
-    launch("1280x1024x24", c.serverArgs, c.env);
+    Desktop desktop;
+    desktop.serverArgs = c.serverArgs;
+    desktop.env = c.env;
+    launch(desktop);
     ASSERT_TRUE(dismiss(box_));
     WindowInfo error;
     ASSERT_TRUE(x_->waitForWindow("Error", &error, 60000)) << c.name;
@@ -303,15 +390,15 @@ TEST_F(Viewer, FailedStartsSayWhyAndEndWithStatusOne) {
 TEST_F(Viewer, AtRestItShowsTheReferenceRender) {
   start();
   ASSERT_TRUE(stop());
-  const Picture s = shot();
-  const int side = outer().width;
+  const Image s = shot();
+  const int side = outer(window_).width;
 
   resetViewerState();
   EglContext context(side, side);
   ASSERT_TRUE(context.ok()) << context.error();
   winWidth = winHeight = side;
   initScene();
-  Picture ref;
+  Image ref;
   ref.width = side;
   ref.height = s.height;  // GL's rows run bottom-up from the client's lower-left corner
   ref.rgb.resize((size_t)side * side * 3);

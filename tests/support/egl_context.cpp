@@ -64,7 +64,7 @@ void resetViewerState() {
   hPalette = nullptr;
   idleFunc = nullptr;
   doubleBufferOn = depthBufferOn = lightingOn = 1;
-  perspectiveOn = decalOn = textureOn = cullOn = fogOn = wireframeOn = 0;
+  perspectiveOn = decalOn = textureOn = cullOn = fogOn = wireframeOn = windowMinimized = 0;
   modelOffsetX = 0.0f;
   for (float& m : rotMatrix) m = 0.0f;
   rotAngle = 0.2f;

@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <poll.h>
 #include <unistd.h>
@@ -84,8 +85,8 @@ bool XClient::waitForWindow(const std::string& name, WindowInfo* out, int timeou
   return waitUntil([&] { return find(DefaultRootWindow(d_), name, out); }, timeoutMs);
 }
 
-Picture XClient::grab(int x, int y, int width, int height) {
-  Picture pic;
+Image XClient::grab(int x, int y, int width, int height) {
+  Image pic;
   XImage* img = XGetImage(d_, DefaultRootWindow(d_), x, y, (unsigned)width, (unsigned)height,
                           AllPlanes, ZPixmap);
   if (!img) return pic;
@@ -105,7 +106,7 @@ Picture XClient::grab(int x, int y, int width, int height) {
 }
 
 std::vector<int> XClient::pixel(int x, int y) {
-  const Picture p = grab(x, y, 1, 1);
+  const Image p = grab(x, y, 1, 1);
   if (p.rgb.size() < 3) return {};
   return {p.rgb[0], p.rgb[1], p.rgb[2]};
 }
@@ -146,6 +147,75 @@ void XClient::close(Window w) {
   e.xclient.data.l[1] = CurrentTime;
   XSendEvent(d_, w, False, NoEventMask, &e);
   XSync(d_, False);
+}
+
+void XClient::ewmh(Window w, const char* message, const char* state1, const char* state2) {
+  XEvent e = {};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = w;
+  e.xclient.message_type = XInternAtom(d_, message, False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = state1 ? 1 : 0;  // _NET_WM_STATE_ADD; for closing, a timestamp
+  if (state1) e.xclient.data.l[1] = (long)XInternAtom(d_, state1, False);
+  if (state2) e.xclient.data.l[2] = (long)XInternAtom(d_, state2, False);
+  e.xclient.data.l[3] = 2;  // the request comes from a pager, as a user's does
+  XSendEvent(d_, DefaultRootWindow(d_), False, SubstructureRedirectMask | SubstructureNotifyMask,
+             &e);
+  XSync(d_, False);
+}
+
+bool XClient::setMonitors(const std::vector<XRectangle>& monitors) {
+  const Window root = DefaultRootWindow(d_);
+  int n = 0;
+  XRRMonitorInfo* old = XRRGetMonitors(d_, root, False, &n);
+  if (old == nullptr) return false;
+  for (int i = 0; i < n; ++i) XRRDeleteMonitor(d_, root, old[i].name);
+  XRRFreeMonitors(old);
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    XRRMonitorInfo* m = XRRAllocateMonitor(d_, 0);
+    m->name = XInternAtom(d_, ("M" + std::to_string(i)).c_str(), False);
+    m->primary = i == 0;
+    m->x = monitors[i].x;
+    m->y = monitors[i].y;
+    m->width = monitors[i].width;
+    m->height = monitors[i].height;
+    m->mwidth = m->width * 254 / 960;  // 96 DPI, in millimetres
+    m->mheight = m->height * 254 / 960;
+    XRRSetMonitor(d_, root, m);
+    XRRFreeMonitors(m);
+  }
+  XSync(d_, False);
+  return true;
+}
+
+std::vector<long> XClient::property(Window w, const char* name) {
+  Atom type;
+  int format;
+  unsigned long n = 0, left;
+  unsigned char* data = nullptr;
+  std::vector<long> out;
+  if (XGetWindowProperty(d_, w, XInternAtom(d_, name, False), 0, 1024, False, AnyPropertyType,
+                         &type, &format, &n, &left, &data) == Success &&
+      data && format == 32) {
+    out.assign((long*)data, (long*)data + n);
+  }
+  if (data) XFree(data);
+  return out;
+}
+
+std::string XClient::text(Window w, const char* name) {
+  Atom type;
+  int format;
+  unsigned long n = 0, left;
+  unsigned char* data = nullptr;
+  std::string out;
+  if (XGetWindowProperty(d_, w, XInternAtom(d_, name, False), 0, 1024, False, AnyPropertyType,
+                         &type, &format, &n, &left, &data) == Success &&
+      data && format == 8) {
+    out.assign((char*)data, n);
+  }
+  if (data) XFree(data);
+  return out;
 }
 
 void XClient::sync() {

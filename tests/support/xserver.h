@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/picture.h"
+#include "tests/support/image.h"
 #include "tests/support/process.h"
 
 class Xvfb {
@@ -48,7 +48,7 @@ class XClient {
 
   // The colour at root pixel (x, y), and a root area.
   std::vector<int> pixel(int x, int y);
-  Picture grab(int x, int y, int width, int height);
+  Image grab(int x, int y, int width, int height);
 
   void moveTo(int x, int y);
   void button(int number, bool press);
@@ -57,6 +57,15 @@ class XClient {
   void key(unsigned long keysym, bool shift = false);
   // Asks the window to close, as a window manager's close button does.
   void close(Window w);
+  // Sends an EWMH request about w to the root, as a pager or wmctrl does:
+  // _NET_CLOSE_WINDOW, or _NET_WM_STATE with "add" and the states' atom names.
+  void ewmh(Window w, const char* message, const char* state1 = nullptr,
+            const char* state2 = nullptr);
+  // Replaces the screen's RandR monitors with these, the first one primary.
+  bool setMonitors(const std::vector<XRectangle>& monitors);
+  // A window property's 32-bit items (CARDINAL, ATOM, WINDOW) or 8-bit text, read whole.
+  std::vector<long> property(Window w, const char* name);
+  std::string text(Window w, const char* name);
   void sync();
 
  private:

@@ -1,6 +1,7 @@
 // The viewer's pixel-format request against candidate lists, and the palette ramp.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "app/state.h"
@@ -10,12 +11,18 @@
 
 namespace {
 
-PIXELFORMATDESCRIPTOR candidate(DWORD flags, int colour, int alpha, int depth, int stencil = 0,
-                                BYTE type = PFD_TYPE_RGBA) {
+// A candidate: flags (w draws to a window, g OpenGL, 2 double-buffered, i colour index),
+// then colour, alpha, depth and stencil bits.
+PIXELFORMATDESCRIPTOR pf(const char* flags, int colour, int alpha, int depth, int stencil = 0) {
   PIXELFORMATDESCRIPTOR p = {};
   p.nSize = sizeof p;
-  p.dwFlags = flags;
-  p.iPixelType = type;
+  for (const char* f = flags; *f; ++f) {
+    p.dwFlags |= *f == 'w'   ? PFD_DRAW_TO_WINDOW
+                 : *f == 'g' ? PFD_SUPPORT_OPENGL
+                 : *f == '2' ? PFD_DOUBLEBUFFER
+                             : 0;
+  }
+  p.iPixelType = strchr(flags, 'i') ? PFD_TYPE_COLORINDEX : PFD_TYPE_RGBA;
   p.cColorBits = (BYTE)colour;
   p.cAlphaBits = (BYTE)alpha;
   p.cDepthBits = (BYTE)depth;
@@ -23,60 +30,36 @@ PIXELFORMATDESCRIPTOR candidate(DWORD flags, int colour, int alpha, int depth, i
   return p;
 }
 
-const DWORD gl = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-const DWORD gl2 = gl | PFD_DOUBLEBUFFER;
-
 TEST(ChoosePixelFormat, TheViewersRequestAgainstCandidateLists) {
   const struct {
-    const char* name;
     int doubleBuffer, depthBuffer;
     std::vector<PIXELFORMATDESCRIPTOR> list;
     int want;
+    const char* why;
   } cases[] = {
-      {"double-buffered, then the smallest that meets the request",
-       1,
-       1,
-       {candidate(gl, 24, 0, 16), candidate(gl2, 32, 8, 24), candidate(gl2, 24, 0, 24),
-        candidate(gl2, 24, 0, 16), candidate(gl2, 24, 0, 16, 8)},
-       4},
-      {"short of depth: as little as possible, first of a tie",
-       1,
-       1,
-       {candidate(gl2, 16, 0, 0), candidate(gl2, 16, 0, 8), candidate(gl2, 16, 0, 8)},
-       2},
-      {"single-buffered when nothing better exists",
-       1,
-       1,
-       {candidate(PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER, 24, 0, 16), candidate(gl, 24, 0, 16)},
-       2},
-      {"without window drawing, OpenGL or RGBA: nothing",
-       1,
-       1,
-       {candidate(PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER, 24, 0, 16),
-        candidate(PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER, 24, 0, 16),
-        candidate(gl2, 24, 0, 16, 0, PFD_TYPE_COLORINDEX)},
-       0},
-      {"no candidates", 1, 1, {}, 0},
-      {"settings off: single-buffered, no depth wanted",
-       0,
-       0,
-       {candidate(gl2, 24, 0, 24), candidate(gl, 24, 0, 0)},
-       2},
+      // clang-format off
+      {1, 1, {pf("wg", 24, 0, 16), pf("wg2", 32, 8, 24), pf("wg2", 24, 0, 24), pf("wg2", 24, 0, 16),
+              pf("wg2", 24, 0, 16, 8)}, 4, "double-buffered, then the smallest that meets it"},
+      {1, 1, {pf("wg2", 16, 0, 0), pf("wg2", 16, 0, 8), pf("wg2", 16, 0, 8)}, 2,
+       "short of depth: as little as possible, the first of a tie"},
+      {1, 1, {pf("g2", 24, 0, 16), pf("wg", 24, 0, 16)}, 2, "single-buffered if nothing better"},
+      {1, 1, {pf("g2", 24, 0, 16), pf("w2", 24, 0, 16), pf("wg2i", 24, 0, 16)}, 0,
+       "without window drawing, OpenGL or RGBA: nothing"},
+      {1, 1, {}, 0, "no candidates"},
+      {0, 0, {pf("wg2", 24, 0, 24), pf("wg", 24, 0, 0)}, 2, "settings off: single, no depth"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     doubleBufferOn = c.doubleBuffer;
     depthBufferOn = c.depthBuffer;
-    EXPECT_EQ(winx::choosePixelFormat(pixelFormatRequest(), c.list), c.want) << c.name;
+    EXPECT_EQ(winx::choosePixelFormat(pixelFormatRequest(), c.list), c.want) << c.why;
   }
 }
 
 TEST(Palette, EntriesSpreadEachChannelOverTheFullRange) {
-  PIXELFORMATDESCRIPTOR p = {};
-  p.dwFlags = PFD_NEED_PALETTE;
+  PIXELFORMATDESCRIPTOR p = {};  // 3-3-2 bits: red low, blue high
   p.cColorBits = 8;
-  p.cRedBits = 3;
-  p.cGreenBits = 3;
-  p.cGreenShift = 3;
+  p.cRedBits = p.cGreenBits = p.cGreenShift = 3;
   p.cBlueBits = 2;
   p.cBlueShift = 6;
   PIXELFORMATDESCRIPTOR nonsense = p;

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "message_queue.h"
 #include "timers.h"
@@ -13,75 +12,66 @@ HWND fakeWindow(int n) {
   return (HWND)(uintptr_t)(0x1000 * n);
 }
 
-void post(winx::MessageQueue& q, int window, UINT m, LPARAM lParam = 0, bool front = false) {
-  winx::QueuedMessage qm;
-  qm.msg.hwnd = fakeWindow(window);
-  qm.msg.message = m;
-  qm.msg.lParam = lParam;
-  front ? q.postFront(qm) : q.post(qm);
-}
-
-// Every message as "message:lParam", in the order taken.
-std::vector<std::string> drain(winx::MessageQueue& q) {
-  std::vector<std::string> out;
-  winx::QueuedMessage m;
-  while (q.take(&m))
-    out.push_back(std::to_string(m.msg.message) + ":" + std::to_string(m.msg.lParam));
-  return out;
-}
-
-std::string m(UINT message, LPARAM lParam = 0) {
-  return std::to_string(message) + ":" + std::to_string(lParam);
-}
-
-TEST(MessageQueue, MotionCoalescesOnlyWithMotionOfTheSameWindowAtTheTail) {
+// Posts "window:message:lParam[:front]" items, drops window 3's, and drains the queue:
+// what comes out, written the same way, in order.
+std::string through(const std::vector<std::string>& in, int quitCode = -1) {
   winx::MessageQueue q;
-  const UINT sequence[] = {WM_MOUSEMOVE, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_MOUSEMOVE,
-                           WM_MOUSEMOVE, WM_KEYDOWN,   WM_MOUSEMOVE};
-  for (int i = 0; i < 7; ++i) post(q, 1, sequence[i], i + 1);
-  post(q, 2, WM_MOUSEMOVE, 8);
-  post(q, 1, WM_LBUTTONUP, 9);
-  EXPECT_EQ(drain(q),
-            (std::vector<std::string>{m(WM_MOUSEMOVE, 2), m(WM_LBUTTONDOWN, 3), m(WM_MOUSEMOVE, 5),
-                                      m(WM_KEYDOWN, 6), m(WM_MOUSEMOVE, 7), m(WM_MOUSEMOVE, 8),
-                                      m(WM_LBUTTONUP, 9)}));
+  if (quitCode >= 0) q.postQuit(quitCode);
+  for (const std::string& item : in) {
+    winx::QueuedMessage m;
+    int window = 0, front = 0;
+    long lParam = 0;
+    sscanf(item.c_str(), "%d:%u:%ld:%d", &window, &m.msg.message, &lParam, &front);
+    m.msg.hwnd = fakeWindow(window);
+    m.msg.lParam = lParam;
+    front ? q.postFront(m) : q.post(m);
+  }
+  q.dropWindow(fakeWindow(3));
+  winx::QueuedMessage peeked;
+  const bool any = q.peek(&peeked);
+  std::string out;
+  for (winx::QueuedMessage m; q.take(&m);) {
+    if (out.empty() && (m.msg.message != peeked.msg.message || m.msg.lParam != peeked.msg.lParam)) {
+      return "a peek removed the first message";
+    }
+    out += std::to_string((uintptr_t)m.msg.hwnd / 0x1000) + ":" + std::to_string(m.msg.message) +
+           ":" + std::to_string(m.msg.message == WM_QUIT ? m.msg.wParam : m.msg.lParam) + " ";
+  }
+  return any == !out.empty() && q.empty() ? out : "the queue is not empty after draining";
 }
 
-TEST(MessageQueue, PeekFrontPostsQuitLastAndDroppedWindows) {
-  winx::MessageQueue q;
-  q.postQuit(7);
-  post(q, 1, WM_TIMER);
-  post(q, 2, WM_TIMER);
-  post(q, 1, WM_CHAR, 0, true);
-  q.dropWindow(fakeWindow(2));
-  winx::QueuedMessage first;
-  ASSERT_TRUE(q.peek(&first));
-  EXPECT_EQ(first.msg.message, (UINT)WM_CHAR);
-  EXPECT_EQ(drain(q), (std::vector<std::string>{m(WM_CHAR), m(WM_TIMER), m(WM_QUIT)}));
-  EXPECT_TRUE(q.empty());
+TEST(MessageQueue, OrderCoalescingFrontPostsDroppedWindowsAndQuit) {
+  static_assert(WM_MOUSEMOVE == 512 && WM_LBUTTONDOWN == 513 && WM_LBUTTONUP == 514 &&
+                    WM_KEYDOWN == 256 && WM_CHAR == 258 && WM_TIMER == 275 && WM_QUIT == 18,
+                "the items below spell these out");
+  // clang-format off
+  const struct { std::vector<std::string> in; int quit; const char* out; } cases[] = {
+      // Motion folds into motion of the same window at the tail, never across other input.
+      {{"1:512:1", "1:512:2", "1:513:3", "1:512:4", "1:512:5", "1:256:6", "1:512:7", "2:512:8",
+        "1:514:9"}, -1, "1:512:2 1:513:3 1:512:5 1:256:6 1:512:7 2:512:8 1:514:9 "},
+      // Quit waits for what was posted; a front post jumps the queue; a gone window's go.
+      {{"1:275:1", "3:275:2", "1:258:3:1"}, 7, "1:258:3 1:275:1 0:18:7 "},
+      {{}, -1, ""},
+  };
+  // clang-format on
+  for (const auto& c : cases) EXPECT_EQ(through(c.in, c.quit), c.out);
 }
 
 TEST(Timers, OncePerPeriodEarliestFirstNeverInBursts) {
   winx::TimerSet t;
   t.set(fakeWindow(1), 1, 100, 1000);
   t.set(fakeWindow(2), 9, 300, 1000);
-  HWND hwnd;
-  UINT_PTR id;
-  const struct {
-    int64_t now;
-    bool remove, due;
-    UINT_PTR id;
-  } steps[] = {
-      {1099, true, false, 0}, {1100, false, true, 1},  // a peek does not consume it
-      {1100, true, true, 1},  {1100, true, false, 0}, {1700, true, true, 1},  // late: one tick
-      {1700, true, true, 9},  {1750, true, false, 0},
-  };
+  // clang-format off
+  const struct { int64_t now; bool remove; UINT_PTR due; } steps[] = {
+      {1099, true, 0}, {1100, false, 1}, {1100, true, 1},  // a peek does not consume it
+      {1100, true, 0}, {1700, true, 1},  {1700, true, 9},  // late: one tick, not six
+      {1750, true, 0}};
+  // clang-format on
   for (const auto& s : steps) {
-    id = 0;
-    EXPECT_EQ(t.due(s.now, &hwnd, &id, s.remove), s.due) << "at " << s.now;
-    if (s.due) {
-      EXPECT_EQ(id, s.id) << "at " << s.now;
-    }
+    HWND hwnd;
+    UINT_PTR id = 0;
+    const bool due = t.due(s.now, &hwnd, &id, s.remove);
+    EXPECT_EQ(due ? id : 0, s.due) << "at " << s.now;
   }
   EXPECT_EQ(t.msUntilNext(1750), 50);
   t.killWindow(fakeWindow(1));

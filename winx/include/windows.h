@@ -3,9 +3,12 @@
 // Implemented: one thread; window classes and top-level windows; sent, posted and generated
 // (WM_PAINT, WM_TIMER) messages with Win32's retrieval order and mouse-motion coalescing;
 // keyboard (WM_KEYDOWN/UP, WM_CHAR through TranslateMessage); mouse buttons and motion with
-// capture; timers without callbacks; fixed-size windows; the window manager's close button;
-// modal message boxes (MB_OK); pixel formats from GLX FBConfigs; logical palettes (recorded;
-// TrueColor visuals need none); WGL contexts and SwapBuffers.
+// capture; timers without callbacks; fixed-size windows that ask the window manager for no
+// resizing and give way where it insists; minimised state (WM_SIZE with SIZE_MINIMIZED,
+// IsIconic); the window manager's close button; screen coordinates and metrics of the
+// primary monitor (RandR); modal message boxes (MB_OK) with anti-aliased text at the desktop's
+// DPI; pixel formats from GLX FBConfigs; logical palettes (recorded; TrueColor visuals need
+// none); WGL contexts and SwapBuffers.
 //
 // Not implemented: child windows, menus, more than one thread, message filters in
 // PeekMessageA/GetMessageA (hwnd and range must be 0), timer callbacks, regions (the whole
@@ -187,6 +190,7 @@ typedef struct tagLOGPALETTE {
 #define WM_USER 0x0400
 
 #define SIZE_RESTORED 0
+#define SIZE_MINIMIZED 1
 
 #define MK_LBUTTON 0x0001
 #define MK_RBUTTON 0x0002
@@ -272,6 +276,7 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL GetClientRect(HWND hwnd, RECT* rect);
+BOOL IsIconic(HWND hwnd);
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
 BOOL KillTimer(HWND hwnd, UINT_PTR id);
 HWND SetCapture(HWND hwnd);

@@ -1,5 +1,7 @@
 // The X connection, error handling and the clock.
 #include <X11/XKBlib.h>
+#include <X11/extensions/Xrandr.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <time.h>
@@ -30,6 +32,28 @@ int onXIOError(Display* d) {
   _exit(1);
 }
 
+// The primary monitor, or the first where none is primary (RandR 1.5); the whole screen where
+// the server has no monitor list.
+XRectangle primaryMonitor(Display* d, int screen) {
+  XRectangle r = {0, 0, (unsigned short)DisplayWidth(d, screen),
+                  (unsigned short)DisplayHeight(d, screen)};
+  int event, error, major = 0, minor = 0, n = 0;
+  if (!XRRQueryExtension(d, &event, &error) || !XRRQueryVersion(d, &major, &minor) ||
+      major * 100 + minor < 105) {
+    return r;
+  }
+  XRRMonitorInfo* monitors = XRRGetMonitors(d, RootWindow(d, screen), True, &n);
+  for (int i = n - 1; i >= 0; --i) {
+    if (i == 0 || monitors[i].primary) {
+      r = XRectangle{(short)monitors[i].x, (short)monitors[i].y, (unsigned short)monitors[i].width,
+                     (unsigned short)monitors[i].height};
+      if (monitors[i].primary) break;
+    }
+  }
+  if (monitors) XRRFreeMonitors(monitors);
+  return r;
+}
+
 Atom intern(Display* d, const char* name) {
   return XInternAtom(d, name, False);
 }
@@ -48,6 +72,9 @@ void openDisplay() {
   }
   XSetErrorHandler(onXError);
   XSetIOErrorHandler(onXIOError);
+  // A write to a server that has gone would otherwise end the process by SIGPIPE, silently,
+  // before Xlib can report the lost connection.
+  signal(SIGPIPE, SIG_IGN);
   // Auto-repeat then arrives as presses only, as Win32 reports it.
   XkbSetDetectableAutoRepeat(d, True, nullptr);
   s.display = d;
@@ -58,6 +85,10 @@ void openDisplay() {
   s.utf8String = intern(d, "UTF8_STRING");
   s.netWmWindowType = intern(d, "_NET_WM_WINDOW_TYPE");
   s.netWmWindowTypeDialog = intern(d, "_NET_WM_WINDOW_TYPE_DIALOG");
+  s.netWmPid = intern(d, "_NET_WM_PID");
+  s.motifWmHints = intern(d, "_MOTIF_WM_HINTS");
+  s.wmState = intern(d, "WM_STATE");
+  s.primary = primaryMonitor(d, s.screen);
 }
 
 }  // namespace
@@ -101,12 +132,12 @@ int untrapErrors() {
 }  // namespace winx
 
 int GetSystemMetrics(int index) {
-  Display* d = winx::display();
+  winx::display();
   switch (index) {
     case SM_CXSCREEN:
-      return DisplayWidth(d, winx::state().screen);
+      return winx::state().primary.width;
     case SM_CYSCREEN:
-      return DisplayHeight(d, winx::state().screen);
+      return winx::state().primary.height;
     default:
       return 0;
   }

@@ -87,7 +87,38 @@ void onConfigure(HWND__* w, const XConfigureEvent& c) {
   // Size hints are advisory: whoever resized us, the window procedure hears of it.
   w->width = c.width;
   w->height = c.height;
-  sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.width, c.height));
+  if (!w->iconic) {
+    sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.width, c.height));
+  }
+}
+
+// Minimised (unmapped by the window manager, or marked iconic) or shown again: Win32 tells the
+// window procedure with WM_SIZE, SIZE_MINIMIZED at 0 x 0, then SIZE_RESTORED.
+void setIconic(HWND__* w, bool iconic) {
+  if (w->iconic == iconic || !w->visible) {
+    return;  // no news, or our own ShowWindow(SW_HIDE)
+  }
+  w->iconic = iconic;
+  if (iconic) {
+    sendMessage(w, WM_SIZE, SIZE_MINIMIZED, 0);
+  } else {
+    w->needsPaint = true;
+    sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->width, w->height));
+  }
+}
+
+// ICCCM's WM_STATE: a window manager may keep an iconic window mapped.
+bool markedIconic(HWND__* w) {
+  Atom type;
+  int format;
+  unsigned long n = 0, left;
+  unsigned char* data = nullptr;
+  const Atom wmState = state().wmState;
+  const bool iconic = XGetWindowProperty(display(), w->xwin, wmState, 0, 2, False, wmState, &type,
+                                         &format, &n, &left, &data) == Success &&
+                      data && n >= 1 && format == 32 && ((long*)data)[0] == IconicState;
+  if (data) XFree(data);
+  return iconic;
 }
 
 }  // namespace
@@ -106,6 +137,13 @@ void handleXEvent(const XEvent& e, bool inputAllowed) {
       break;
     case UnmapNotify:
       loseCapture(w);
+      setIconic(w, true);
+      break;
+    case MapNotify:
+      setIconic(w, markedIconic(w));
+      break;
+    case PropertyNotify:
+      if (e.xproperty.atom == state().wmState) setIconic(w, markedIconic(w));
       break;
     case FocusOut:
       // Another client grabbed the keyboard (a window switcher, say).

@@ -1,8 +1,13 @@
 // MessageBoxA: a small modal Xlib dialog with the text, an OK button and, for errors, a mark.
+// Text is anti-aliased (Xft, fontconfig's default sans) at the desktop's DPI, and the box is
+// sized from it; the core "fixed" font serves where Xft can open no font.
 #include <X11/Xatom.h>
+#include <X11/Xft/Xft.h>
+#include <X11/Xresource.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -12,19 +17,24 @@ namespace winx {
 
 namespace {
 
-const int margin = 16;
-const int iconSize = 32;
-const int buttonWidth = 80;
-const int buttonHeight = 26;
+// The box's text face: Xft where it opens, else the core font.
+struct Font {
+  XftFont* xft;
+  XFontStruct* core;
+  int ascent, descent;
+};
 
 struct Box {
   Display* d;
   Window win;
   GC gc;
-  XFontStruct* font;
+  XftDraw* draw;
+  XftColor black;
+  Font font;
+  double scale;  // the desktop's DPI over 96
   std::vector<std::string> lines;
   bool errorIcon;
-  int width, height;
+  int width, height, margin, iconSize;
   int textX;
   XRectangle button;
   unsigned long background, buttonFace, red;
@@ -47,6 +57,62 @@ std::vector<std::string> splitLines(const char* text) {
   return lines;
 }
 
+// The desktop's DPI: the Xft.dpi resource, as desktops publish it; 96 where none is set.
+double desktopDpi(Display* d) {
+  double dpi = 96.0;
+  const char* resources = XResourceManagerString(d);
+  if (resources == nullptr) {
+    return dpi;
+  }
+  XrmInitialize();
+  XrmDatabase db = XrmGetStringDatabase(resources);
+  char* type = nullptr;
+  XrmValue value = {};
+  if (XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
+    const double v = std::atof(value.addr);
+    if (v >= 48.0 && v <= 960.0) dpi = v;  // ignore nonsense rather than draw nonsense
+  }
+  XrmDestroyDatabase(db);
+  return dpi;
+}
+
+Font openFont(Display* d, double dpi) {
+  Font f = {};
+  f.xft = XftFontOpen(d, DefaultScreen(d), XFT_FAMILY, XftTypeString, "sans-serif", XFT_SIZE,
+                      XftTypeDouble, 10.0, XFT_DPI, XftTypeDouble, dpi, XFT_ANTIALIAS, XftTypeBool,
+                      True, nullptr);
+  if (f.xft != nullptr) {
+    f.ascent = f.xft->ascent;
+    f.descent = f.xft->descent;
+  } else if ((f.core = XLoadQueryFont(d, "fixed")) != nullptr) {
+    f.ascent = f.core->ascent;
+    f.descent = f.core->descent;
+  }
+  return f;
+}
+
+void closeFont(Display* d, const Font& f) {
+  if (f.xft) XftFontClose(d, f.xft);
+  if (f.core) XFreeFont(d, f.core);
+}
+
+int textWidth(const Box& b, const std::string& s) {
+  if (b.font.core) return XTextWidth(b.font.core, s.data(), (int)s.size());
+  XGlyphInfo extents;
+  XftTextExtents8(b.d, b.font.xft, (const FcChar8*)s.data(), (int)s.size(), &extents);
+  return extents.xOff;
+}
+
+void drawText(const Box& b, int x, int y, const std::string& s) {
+  if (b.font.core) {
+    XSetForeground(b.d, b.gc, BlackPixel(b.d, DefaultScreen(b.d)));
+    XDrawString(b.d, b.win, b.gc, x, y, s.data(), (int)s.size());
+  } else {
+    // ANSI text: each byte a Latin-1 character.
+    XftDrawString8(b.draw, &b.black, b.font.xft, x, y, (const FcChar8*)s.data(), (int)s.size());
+  }
+}
+
 unsigned long colour(Display* d, unsigned short r, unsigned short g, unsigned short b,
                      unsigned long fallback) {
   XColor c = {};
@@ -57,40 +123,45 @@ unsigned long colour(Display* d, unsigned short r, unsigned short g, unsigned sh
 }
 
 int lineHeight(const Box& b) {
-  return b.font->ascent + b.font->descent + 2;
+  return b.font.ascent + b.font.descent + (int)(2 * b.scale);
 }
 
+// Everything scales with the text: margins, the mark and the button.
 void layout(Box& b) {
-  int textWidth = 0;
+  int widest = 0;
   for (const std::string& l : b.lines) {
-    textWidth = std::max(textWidth, XTextWidth(b.font, l.data(), (int)l.size()));
+    widest = std::max(widest, textWidth(b, l));
   }
+  b.margin = (int)(16 * b.scale);
+  b.iconSize = (int)(32 * b.scale);
+  const int buttonWidth = std::max((int)(80 * b.scale), textWidth(b, "OK") + 2 * b.margin);
+  const int buttonHeight = lineHeight(b) + b.margin / 2;
   const int textHeight = lineHeight(b) * (int)b.lines.size();
-  b.textX = margin + (b.errorIcon ? iconSize + margin : 0);
-  b.width = std::max(b.textX + textWidth + margin, buttonWidth + 2 * margin);
-  const int body = std::max(textHeight, b.errorIcon ? iconSize : 0);
-  b.height = margin + body + margin + buttonHeight + margin;
-  b.button = XRectangle{(short)((b.width - buttonWidth) / 2),
-                        (short)(b.height - margin - buttonHeight), buttonWidth, buttonHeight};
+  b.textX = b.margin + (b.errorIcon ? b.iconSize + b.margin : 0);
+  b.width = std::max(b.textX + widest + b.margin, buttonWidth + 2 * b.margin);
+  const int body = std::max(textHeight, b.errorIcon ? b.iconSize : 0);
+  b.height = b.margin + body + b.margin + buttonHeight + b.margin;
+  b.button =
+      XRectangle{(short)((b.width - buttonWidth) / 2), (short)(b.height - b.margin - buttonHeight),
+                 (unsigned short)buttonWidth, (unsigned short)buttonHeight};
 }
 
 void draw(const Box& b) {
   XSetForeground(b.d, b.gc, b.background);
   XFillRectangle(b.d, b.win, b.gc, 0, 0, (unsigned)b.width, (unsigned)b.height);
   if (b.errorIcon) {
+    const int m = b.margin, lo = m + b.iconSize * 5 / 16, hi = m + b.iconSize * 11 / 16;
     XSetForeground(b.d, b.gc, b.red);
-    XFillArc(b.d, b.win, b.gc, margin, margin, iconSize, iconSize, 0, 360 * 64);
+    XFillArc(b.d, b.win, b.gc, m, m, (unsigned)b.iconSize, (unsigned)b.iconSize, 0, 360 * 64);
     XSetForeground(b.d, b.gc, WhitePixel(b.d, DefaultScreen(b.d)));
-    XSetLineAttributes(b.d, b.gc, 3, LineSolid, CapRound, JoinRound);
-    const int lo = margin + 10, hi = margin + iconSize - 10;
+    XSetLineAttributes(b.d, b.gc, (unsigned)(3 * b.scale), LineSolid, CapRound, JoinRound);
     XDrawLine(b.d, b.win, b.gc, lo, lo, hi, hi);
     XDrawLine(b.d, b.win, b.gc, lo, hi, hi, lo);
     XSetLineAttributes(b.d, b.gc, 1, LineSolid, CapButt, JoinMiter);
   }
-  XSetForeground(b.d, b.gc, BlackPixel(b.d, DefaultScreen(b.d)));
-  int y = margin + b.font->ascent;
+  int y = b.margin + b.font.ascent;
   for (const std::string& l : b.lines) {
-    XDrawString(b.d, b.win, b.gc, b.textX, y, l.data(), (int)l.size());
+    drawText(b, b.textX, y, l);
     y += lineHeight(b);
   }
   const XRectangle& r = b.button;
@@ -98,9 +169,8 @@ void draw(const Box& b) {
   XFillRectangle(b.d, b.win, b.gc, r.x, r.y, r.width, r.height);
   XSetForeground(b.d, b.gc, BlackPixel(b.d, DefaultScreen(b.d)));
   XDrawRectangle(b.d, b.win, b.gc, r.x, r.y, r.width - 1, r.height - 1);
-  const int labelWidth = XTextWidth(b.font, "OK", 2);
-  XDrawString(b.d, b.win, b.gc, r.x + (r.width - labelWidth) / 2,
-              r.y + (r.height + b.font->ascent - b.font->descent) / 2, "OK", 2);
+  drawText(b, r.x + (r.width - textWidth(b, "OK")) / 2,
+           r.y + (r.height + b.font.ascent - b.font.descent) / 2, "OK");
 }
 
 bool onButton(const Box& b, int x, int y) {
@@ -137,14 +207,7 @@ bool handleBoxEvent(Box& b, XEvent& e) {
 }
 
 void setHints(Box& b, HWND owner, const char* caption) {
-  State& s = state();
-  const std::string title = caption ? caption : "Error";
-  XStoreName(b.d, b.win, title.c_str());
-  XChangeProperty(b.d, b.win, s.netWmName, s.utf8String, 8, PropModeReplace,
-                  (const unsigned char*)title.data(), (int)title.size());
-  Atom dialog = s.netWmWindowTypeDialog;
-  XChangeProperty(b.d, b.win, s.netWmWindowType, XA_ATOM, 32, PropModeReplace,
-                  (const unsigned char*)&dialog, 1);
+  setDesktopProperties(b.win, caption ? caption : "Error", true);
   XSizeHints* hints = XAllocSizeHints();
   hints->flags = PPosition | PMinSize | PMaxSize;
   hints->min_width = hints->max_width = b.width;
@@ -155,7 +218,7 @@ void setHints(Box& b, HWND owner, const char* caption) {
   if (o != nullptr && o->xwin != 0) {
     XSetTransientForHint(b.d, b.win, o->xwin);
   }
-  Atom protocols[] = {s.wmDeleteWindow};
+  Atom protocols[] = {state().wmDeleteWindow};
   XSetWMProtocols(b.d, b.win, protocols, 1);
 }
 
@@ -167,8 +230,10 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   using namespace winx;
   Box b = {};
   b.d = display();
-  b.font = XLoadQueryFont(b.d, "fixed");
-  if (b.font == nullptr) {
+  const double dpi = desktopDpi(b.d);
+  b.scale = dpi / 96.0;
+  b.font = openFont(b.d, dpi);
+  if (b.font.xft == nullptr && b.font.core == nullptr) {
     return 0;
   }
   b.lines = splitLines(text);
@@ -179,8 +244,10 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   b.buttonFace = colour(b.d, 0xf4f4, 0xf4f4, 0xf4f4, WhitePixel(b.d, screen));
   b.red = colour(b.d, 0xcccc, 0x2222, 0x2222, BlackPixel(b.d, screen));
 
-  const int x = std::max(0, (DisplayWidth(b.d, screen) - b.width) / 2);
-  const int y = std::max(0, (DisplayHeight(b.d, screen) - b.height) / 2);
+  // Centred on the primary monitor, where Win32 puts a box without an owner.
+  const XRectangle& m = state().primary;
+  const int x = m.x + std::max(0, (m.width - b.width) / 2);
+  const int y = m.y + std::max(0, (m.height - b.height) / 2);
   b.win = XCreateSimpleWindow(b.d, RootWindow(b.d, screen), x, y, (unsigned)b.width,
                               (unsigned)b.height, 0, 0, b.background);
   XSelectInput(
@@ -188,7 +255,15 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
       ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask);
   setHints(b, owner, caption);
   b.gc = XCreateGC(b.d, b.win, 0, nullptr);
-  XSetFont(b.d, b.gc, b.font->fid);
+  if (b.font.xft) {
+    Visual* visual = DefaultVisual(b.d, screen);
+    const Colormap cmap = DefaultColormap(b.d, screen);
+    b.draw = XftDrawCreate(b.d, b.win, visual, cmap);
+    const XRenderColor black = {0, 0, 0, 0xffff};
+    XftColorAllocValue(b.d, visual, cmap, &black, &b.black);
+  } else {
+    XSetFont(b.d, b.gc, b.font.core->fid);
+  }
   XMapRaised(b.d, b.win);
 
   // Modal: serve the box; other windows still learn of exposure and size, never of input.
@@ -202,9 +277,13 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     }
   }
 
+  if (b.draw) {
+    XftColorFree(b.d, DefaultVisual(b.d, screen), DefaultColormap(b.d, screen), &b.black);
+    XftDrawDestroy(b.draw);
+  }
   XFreeGC(b.d, b.gc);
   XDestroyWindow(b.d, b.win);
-  XFreeFont(b.d, b.font);
+  closeFont(b.d, b.font);
   XFlush(b.d);
   return IDOK;
 }

@@ -1,5 +1,6 @@
 // Window classes and windows: creation, showing, sizing, painting, timers and capture.
 #include <strings.h>
+#include <unistd.h>
 
 #include <X11/Xatom.h>
 
@@ -18,12 +19,20 @@ const winx::RegisteredClass* findClass(const char* name) {
   return nullptr;
 }
 
+// Win32 screen coordinates start at the primary monitor's top-left corner.
+int rootX(int x) {
+  return state().primary.x + x;
+}
+int rootY(int y) {
+  return state().primary.y + y;
+}
+
 // A fixed size (min = max) at an exact position: Win32 windows go where they are told.
 void setSizeHints(HWND__* w) {
   XSizeHints* hints = XAllocSizeHints();
   hints->flags = USPosition | PPosition | USSize | PSize | PMinSize | PMaxSize | PWinGravity;
-  hints->x = w->x;
-  hints->y = w->y;
+  hints->x = rootX(w->x);
+  hints->y = rootY(w->y);
   hints->width = hints->min_width = hints->max_width = w->width;
   hints->height = hints->min_height = hints->max_height = w->height;
   hints->win_gravity = NorthWestGravity;
@@ -31,20 +40,50 @@ void setSizeHints(HWND__* w) {
   XFree(hints);
 }
 
-void setTitle(HWND__* w) {
-  Display* d = display();
-  // ANSI text in the legacy property; the same bytes are valid UTF-8 for ASCII titles.
-  XStoreName(d, w->xwin, w->title.c_str());
-  XChangeProperty(d, w->xwin, state().netWmName, state().utf8String, 8, PropModeReplace,
-                  (const unsigned char*)w->title.data(), (int)w->title.size());
-  XClassHint* cls = XAllocClassHint();
-  cls->res_name = const_cast<char*>("bowlview");
-  cls->res_class = const_cast<char*>("bowlview");
-  XSetClassHint(d, w->xwin, cls);
-  XFree(cls);
+// A fixed-size window offers neither resizing nor maximising (Motif hints, which window
+// managers honour for fixed-size dialogs): flags, functions, decorations, input mode, status.
+void setNoResizeHints(Window xwin) {
+  enum { functions = 1, decorations = 2 };
+  enum { funcMove = 4, funcMinimize = 8, funcClose = 32 };
+  enum { decorBorder = 2, decorTitle = 8, decorMenu = 16, decorMinimize = 32 };
+  const long hints[5] = {functions | decorations, funcMove | funcMinimize | funcClose,
+                         decorBorder | decorTitle | decorMenu | decorMinimize, 0, 0};
+  const Atom atom = state().motifWmHints;
+  XChangeProperty(display(), xwin, atom, atom, 32, PropModeReplace, (const unsigned char*)hints, 5);
 }
 
 }  // namespace
+
+void setDesktopProperties(Window xwin, const std::string& title, bool dialog) {
+  State& s = state();
+  Display* d = display();
+  // WM_NAME, WM_ICON_NAME, WM_CLIENT_MACHINE, WM_CLASS and WM_HINTS in one call, as Xlib has it.
+  XTextProperty name = {};
+  char* text = const_cast<char*>(title.c_str());
+  XStringListToTextProperty(&text, 1, &name);
+  XWMHints* hints = XAllocWMHints();
+  hints->flags = InputHint | StateHint;
+  hints->input = True;  // we take the keyboard when the window manager gives it
+  hints->initial_state = NormalState;
+  XClassHint* cls = XAllocClassHint();
+  cls->res_name = const_cast<char*>("bowlview");
+  cls->res_class = const_cast<char*>("bowlview");
+  XSetWMProperties(d, xwin, &name, &name, nullptr, 0, nullptr, hints, cls);
+  XFree(cls);
+  XFree(hints);
+  XFree(name.value);
+  // ANSI text; the same bytes are valid UTF-8 for ASCII titles.
+  XChangeProperty(d, xwin, s.netWmName, s.utf8String, 8, PropModeReplace,
+                  (const unsigned char*)title.data(), (int)title.size());
+  const long pid = (long)getpid();
+  XChangeProperty(d, xwin, s.netWmPid, XA_CARDINAL, 32, PropModeReplace, (const unsigned char*)&pid,
+                  1);
+  if (dialog) {
+    XChangeProperty(d, xwin, s.netWmWindowType, XA_ATOM, 32, PropModeReplace,
+                    (const unsigned char*)&s.netWmWindowTypeDialog, 1);
+  }
+  setNoResizeHints(xwin);
+}
 
 HWND__* liveWindow(HWND hwnd) {
   if (hwnd == nullptr) {
@@ -94,11 +133,11 @@ bool createXWindow(HWND__* w, Visual* visual, int depth) {
   attrs.border_pixel = 0;
   attrs.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask |
                      ButtonPressMask | ButtonReleaseMask | PointerMotionMask | FocusChangeMask |
-                     LeaveWindowMask;
+                     LeaveWindowMask | PropertyChangeMask;
   trapErrors();
   const Window xwin = XCreateWindow(
-      d, root, w->x, w->y, (unsigned)w->width, (unsigned)w->height, 0, depth, InputOutput, visual,
-      CWColormap | CWBackPixmap | CWBorderPixel | CWEventMask, &attrs);
+      d, root, rootX(w->x), rootY(w->y), (unsigned)w->width, (unsigned)w->height, 0, depth,
+      InputOutput, visual, CWColormap | CWBackPixmap | CWBorderPixel | CWEventMask, &attrs);
   if (untrapErrors() != 0) {
     XFreeColormap(d, attrs.colormap);
     return false;
@@ -106,7 +145,7 @@ bool createXWindow(HWND__* w, Visual* visual, int depth) {
   w->xwin = xwin;
   w->colormap = attrs.colormap;
   setSizeHints(w);
-  setTitle(w);
+  setDesktopProperties(xwin, w->title, false);
   Atom protocols[] = {s.wmDeleteWindow};
   XSetWMProtocols(d, xwin, protocols, 1);
   if (w->visible) {
@@ -146,7 +185,8 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
   w->xwin = 0;
   w->colormap = 0;
   w->pixelFormat = 0;
-  w->visible = w->shownOnce = w->needsPaint = w->destroyed = false;
+  w->visible = w->iconic = w->shownOnce = w->needsPaint = w->destroyed = false;
+  w->refusedWidth = w->refusedHeight = 0;
   w->dc = HDC__{w, nullptr};
   state().windows.push_back(std::move(owned));
 
@@ -289,27 +329,30 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     w->x = x;
     w->y = y;
     if (d) {
-      XMoveWindow(d, w->xwin, x, y);
+      XMoveWindow(d, w->xwin, winx::rootX(x), winx::rootY(y));
     }
   }
   if (!(flags & SWP_NOZORDER) && insertAfter == HWND_TOP && d) {
     XRaiseWindow(d, w->xwin);
   }
-  const bool resize =
-      !(flags & SWP_NOSIZE) && cx > 0 && cy > 0 && (cx != w->width || cy != w->height);
-  if (resize) {
+  const bool resize = !(flags & SWP_NOSIZE) && cx > 0 && cy > 0 && !w->iconic &&
+                      (cx != w->width || cy != w->height);
+  if (resize && d != nullptr) {
+    // The X window changes size when the server says so (ConfigureNotify), and a size the
+    // window manager imposed is asked back from once only: if it insists, it wins.
+    if (w->width == w->refusedWidth && w->height == w->refusedHeight) {
+      return TRUE;
+    }
+    w->refusedWidth = w->width;
+    w->refusedHeight = w->height;
+    XResizeWindow(d, w->xwin, (unsigned)cx, (unsigned)cy);
+  } else if (resize) {
     w->width = cx;
     w->height = cy;
-    if (d) {
-      winx::setSizeHints(w);
-      XResizeWindow(d, w->xwin, (unsigned)cx, (unsigned)cy);
-    }
+    sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(cx, cy));  // may re-enter SetWindowPos
   }
   if (d) {
     XFlush(d);
-  }
-  if (resize) {
-    sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(cx, cy));  // may re-enter SetWindowPos
   }
   return TRUE;
 }
@@ -349,6 +392,11 @@ BOOL ReleaseCapture(void) {
     sendMessage(previous, WM_CAPTURECHANGED, 0, 0);
   }
   return TRUE;
+}
+
+BOOL IsIconic(HWND hwnd) {
+  HWND__* w = liveWindow(hwnd);
+  return w != nullptr && w->iconic;
 }
 
 HWND GetCapture(void) {

@@ -29,6 +29,10 @@ struct HWND__ {
   Colormap colormap;
   int pixelFormat;
   bool visible;
+  bool iconic;  // minimised, or unmapped by someone else
+  // The size a window manager imposed and we asked back from once: if it imposes it again,
+  // the window keeps it rather than start a tug of war.
+  int refusedWidth, refusedHeight;
   bool shownOnce;
   bool needsPaint;
   bool destroyed;
@@ -59,7 +63,9 @@ struct State {
   Display* display = nullptr;
   int screen = 0;
   Atom wmProtocols = 0, wmDeleteWindow = 0, netWmName = 0, utf8String = 0;
-  Atom netWmWindowType = 0, netWmWindowTypeDialog = 0;
+  Atom netWmWindowType = 0, netWmWindowTypeDialog = 0, netWmPid = 0, motifWmHints = 0, wmState = 0;
+  // The primary monitor in root coordinates: Win32's screen is this rectangle, (0, 0) its corner.
+  XRectangle primary = {};
 
   std::vector<RegisteredClass> classes;
   std::vector<std::unique_ptr<HWND__>> windows;  // never freed: stale handles stay harmless
@@ -94,6 +100,9 @@ int untrapErrors();
 HWND__* liveWindow(HWND hwnd);
 HWND__* windowFromX(Window xwin);
 LRESULT sendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// What a desktop reads off a top-level window: title, class, PID, machine, focus hints, and for
+// dialogs the window type.
+void setDesktopProperties(Window xwin, const std::string& title, bool dialog);
 // Creates (or re-creates) the X window with the given visual.
 bool createXWindow(HWND__* w, Visual* visual, int depth);
 // Reads pending X events into the queue; input is dropped when inputAllowed is false

@@ -1,10 +1,10 @@
-// Pictures as packed RGB rows, and how much two of them differ.
+// Images as packed RGB rows, and how much two of them differ.
 #pragma once
 
 #include <cstdlib>
 #include <vector>
 
-struct Picture {
+struct Image {
   int width = 0, height = 0;
   std::vector<unsigned char> rgb;
   const unsigned char* at(int x, int y) const { return &rgb[((size_t)y * width + x) * 3]; }
@@ -18,7 +18,7 @@ inline bool near(const unsigned char* p, const std::vector<int>& c, int toleranc
 
 // Pixels of a that differ from b's by more than tolerance in a channel, looking at every
 // step-th pixel of every step-th row; b may be wider (its rows b.width long) and upside down.
-inline int differingPixels(const Picture& a, const Picture& b, int tolerance = 0, int step = 1,
+inline int differingPixels(const Image& a, const Image& b, int tolerance = 0, int step = 1,
                            bool flipB = false) {
   int n = 0;
   for (int y = 0; y < a.height && y < b.height; y += step) {
