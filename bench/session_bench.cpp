@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
   const double minimisedPercent = (cpuSeconds(pid) - minimised0) / 10.0 * 100.0;
   XMapWindow(x.display(), window.id);
   waitUntil([&] { return x.geometry(window.id).viewable; });
+  window = x.geometry(window.id);  // the manager may have put it back elsewhere
 
   x.moveTo(window.x + window.width / 2, window.y + window.height / 2);
   x.button(1, true);

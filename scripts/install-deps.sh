@@ -11,8 +11,8 @@ packages_for() {
     # The run command's recorded session where no display is reachable.
     record) echo "xvfb xdotool imagemagick" ;;
     test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb openbox icewm" ;;
-    windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64" ;;
-    package) echo "dpkg-dev" ;;
+    windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 nsis" ;;
+    package) echo "dpkg-dev lintian desktop-file-utils appstream" ;;
     bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox" ;;
     *) echo "install-deps: unknown group '$1' (build, record, test, windows, package, bench)" >&2; exit 2 ;;
   esac

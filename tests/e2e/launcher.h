@@ -1,6 +1,8 @@
 // How to start the viewer as a user would: the native binary, or the Windows build under Wine.
 #pragma once
 
+#include <stdlib.h>
+
 #include <memory>
 #include <ostream>
 #include <string>
@@ -30,7 +32,10 @@ inline Launcher launcher() {
                                         "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d"};
   // Without a window manager Wine keeps the frame of a WS_OVERLAPPEDWINDOW to itself and
   // maps only the client area: 4-pixel sizing borders and a 19-pixel caption (measured).
-  return {"wine", {"wine", BOWLVIEW_WINE_EXE}, env, {"wineserver", "-k"}, {4, 23, 4, 4}};
+  // BOWLVIEW_EXE runs another copy, such as the one the installer put in the prefix.
+  const char* exe = getenv("BOWLVIEW_EXE");
+  return {
+      "wine", {"wine", exe ? exe : BOWLVIEW_WINE_EXE}, env, {"wineserver", "-k"}, {4, 23, 4, 4}};
 #else
   return {"native", {BOWLVIEW_NATIVE}, {}, {}, {0, 0, 0, 0}};
 #endif
