@@ -75,9 +75,13 @@ class Viewer : public ::testing::Test {
     if (managed_) {
       wm_ = std::make_unique<Child>(std::vector<std::string>{desktop.wm},
                                     std::vector<std::string>{"DISPLAY=" + server_->name()});
-      // The manager is ready once it maps a window of ours; one it started too late to see
-      // is asked for again.
+      // The manager is ready once it has taken the screen and then maps a window of ours (a
+      // request it was not yet reading is made again).
       Display* d = x_->display();
+      ASSERT_TRUE(waitUntil([&] {
+        return !x_->property(DefaultRootWindow(d), "_NET_SUPPORTING_WM_CHECK").empty();
+      })) << desktop.wm
+          << " did not start";
       const Window probe = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 8, 8, 0, 0, 0);
       ASSERT_TRUE(waitUntil([&] {
         XMapWindow(d, probe);
