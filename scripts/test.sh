@@ -24,7 +24,11 @@ ls build/packages/*.tar.gz build/windows/packages/*.zip build/windows/packages/*
 lintian --fail-on error,warning --info "$deb"
 desktop-file-validate packaging/*.desktop
 appstreamcli validate --no-net packaging/*.metainfo.xml
-unzip -l build/windows/packages/*.zip | grep -q LICENSE.txt
+unzip -l build/windows/packages/*.zip | grep LICENSE.txt >/dev/null
+# The .exe's resources: its manifest (UTF-8) and version information (UTF-16).
+x86_64-w64-mingw32-objdump -p build/windows/bowlview.exe | grep 'Resource Directory' >/dev/null
+strings build/windows/bowlview.exe | grep 'PerMonitorV2' >/dev/null
+strings -el build/windows/bowlview.exe | grep 'the bowlview authors' >/dev/null
 staging=$(mktemp -d)
 cmake --install build --prefix "$staging" >/dev/null
 for f in bin/bowlview share/applications/org.bowlview.bowlview.desktop \

@@ -13,7 +13,8 @@ wineserver -w
 [ -f "$dir/bowlview.exe" ] || fail "no bowlview.exe in $dir"
 [ -f "$dir/LICENSE.txt" ] || fail "no LICENSE.txt in $dir"
 [ -f "$dir/Uninstall.exe" ] || fail "no uninstaller in $dir"
-find "$WINEPREFIX/drive_c" -iname 'bowlview.lnk' | grep -q . || fail "no Start-menu shortcut"
+shortcuts() { find "$WINEPREFIX/drive_c" -iname 'bowlview.lnk'; }
+[ -n "$(shortcuts)" ] || fail "no Start-menu shortcut"
 
 BOWLVIEW_EXE="$dir/bowlview.exe" "$tests" --gtest_filter='Viewer.EscapeOrTheCloseButtonEndWithStatusZero' \
   || fail "the installed viewer did not start and end with Esc"
@@ -21,5 +22,5 @@ BOWLVIEW_EXE="$dir/bowlview.exe" "$tests" --gtest_filter='Viewer.EscapeOrTheClos
 DISPLAY= wine "$dir/Uninstall.exe" /S
 wineserver -w
 [ ! -e "$dir/bowlview.exe" ] || fail "the uninstaller left bowlview.exe"
-find "$WINEPREFIX/drive_c" -iname 'bowlview.lnk' | grep -q . && fail "the uninstaller left the shortcut"
+[ -z "$(shortcuts)" ] || fail "the uninstaller left the shortcut"
 echo "installer: installed, started, ended with Esc, and uninstalled"
