@@ -273,20 +273,6 @@ TEST_F(Viewer, UnderWindowManagers) {
   }
 }
 
-TEST_F(Viewer, KeepsItsSizeAfterAnOutsideResize) {
-  if (l_.name == "wine") {
-    GTEST_SKIP() << "Wine without a window manager takes no notice of another X client "
-                    "resizing its window: no WM_SIZE reaches the program";
-  }
-  start();
-  XResizeWindow(x_->display(), window_.id, 400, 300);
-  x_->sync();
-  EXPECT_TRUE(waitUntil([&] {
-    const WindowInfo now = x_->geometry(window_.id);
-    return now.width == window_.width && now.height == window_.height;
-  }));
-}
-
 TEST_F(Viewer, SpinsShowingBothSidesClickStopsDragSpinsAgain) {
   start();
   bool red = false, green = false;

@@ -103,22 +103,6 @@ TEST_F(Frame, LeavesEverythingSwitchedOffButFogAndLight2) {
   EXPECT_EQ(pixel(0, 0), (std::vector<int>{38, 38, 140}));
 }
 
-TEST_F(Frame, RedrawRequestsShareOneFrameAndOnlySpinningKeepsDrawing) {
-  spinning = 0;
-  for (int i = 0; i < 3; ++i) requestRedraw();
-  EXPECT_EQ(idleFunc, &idleRender);
-  idleFunc();
-  EXPECT_EQ(idleFunc, nullptr);
-  spinning = 1;
-  requestRedraw();
-  idleFunc();
-  idleFunc();
-  EXPECT_EQ(idleFunc, &idleRender);
-  spinning = 0;  // a press stops it after one more frame
-  idleFunc();
-  EXPECT_EQ(idleFunc, nullptr);
-}
-
 // The bowl lit as a frame lights it, turned about x: red inside from above, green beneath.
 TEST_F(Frame, RedInsideGreenUnderneath) {
   for (float angle : {90.0f, -90.0f}) {

@@ -1,5 +1,5 @@
-// The one-time scene set-up and the projection, read back from a real OpenGL context: what
-// depends on the order of calls and on the matrices in force, not the constants alone.
+// The one-time scene set-up, read back from a real OpenGL context: what depends on the order
+// of calls and on the matrices in force, not the constants alone.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -58,24 +58,6 @@ TEST_F(SceneSetup, LightsViewAndRotationAfterSetUp) {
   EXPECT_EQ(matrixMode, GL_MODELVIEW);
   expectNear(std::vector<float>(rotMatrix, rotMatrix + 16),
              {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, 0, "rotation");
-}
-
-TEST_F(SceneSetup, ProjectionFollowsTheAspectInFloatAndTheViewportTheWindow) {
-  const struct {
-    int width, height;
-    double halfX;
-  } cases[] = {{64, 64, 2.0}, {800, 600, 2.0 * (double)(800.0f / 600.0f)}};
-  for (const auto& c : cases) {
-    makeContext(c.width, c.height);
-    resizeViewport();
-    const double x = c.halfX;  // glOrtho(-x, x, -2, 2, 0, 10)
-    expectNear(getFloats(GL_PROJECTION_MATRIX, 16),
-               {(float)(1 / x), 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, -0.2f, 0, 0, 0, -1, 1}, 1e-7f,
-               "projection");
-    std::vector<GLint> vp(4);
-    glGetIntegerv(GL_VIEWPORT, vp.data());
-    EXPECT_EQ(vp, (std::vector<GLint>{0, 0, c.width, c.height}));
-  }
 }
 
 }  // namespace

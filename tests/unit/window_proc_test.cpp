@@ -1,5 +1,5 @@
-// The window procedure's commands and mouse handling, called the way the layer calls it. The
-// window stays hidden and no context is current: only state and redraw requests are observed.
+// The window procedure's mouse handling, called the way the layer calls it. The window stays
+// hidden and no context is current: only state and capture are observed.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -31,33 +31,6 @@ HWND viewerWindow() {
 
 LPARAM at(int x, int y) {
   return MAKELPARAM((WORD)(short)x, (WORD)(short)y);
-}
-
-TEST(WindowProc, CharactersAndWhatTheyChange) {
-  const struct {
-    WPARAM ch;
-    int fog, wireframe;
-    bool redraw;
-  } cases[] = {{'f', 1, 0, true},  {'p', 0, 1, true},  {'j', 0, 0, true},
-               {'k', 0, 0, true},  {'F', 0, 0, false}, {'P', 0, 0, false},
-               {'J', 0, 0, false}, {'x', 0, 0, false}, {' ', 0, 0, false}};
-  EXPECT_EQ(0, runInChild([&] {
-              HWND hwnd = viewerWindow();
-              for (const auto& c : cases) {
-                fogOn = wireframeOn = 0;
-                idleFunc = nullptr;
-                EXPECT_EQ(windowProc(hwnd, WM_CHAR, c.ch, 0), 0);
-                EXPECT_EQ((std::vector<int>{fogOn, wireframeOn, idleFunc != nullptr}),
-                          (std::vector<int>{c.fog, c.wireframe, c.redraw}))
-                    << (char)c.ch;
-              }
-              windowProc(hwnd, WM_CHAR, 'f', 0);  // a toggle, not a set
-              windowProc(hwnd, WM_CHAR, 'f', 0);
-              EXPECT_EQ(fogOn, 0);
-              idleFunc = nullptr;
-              windowProc(hwnd, WM_TIMER, 1, 0);
-              EXPECT_EQ(idleFunc, nullptr) << "the timer only wakes the loop";
-            }));
 }
 
 struct Msg {
