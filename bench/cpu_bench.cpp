@@ -16,18 +16,14 @@ namespace {
 
 // One context for the whole run, at the window size of a 1024-pixel-high screen.
 bool prepare() {
-  static EglContext* context = nullptr;
-  if (context == nullptr) {
-    context = new EglContext(819, 819);
-    if (!context->ok()) {
-      fprintf(stderr, "bench: %s\n", context->error());
-      return false;
-    }
+  static const bool ready = [] {
     resetViewerState();
-    winWidth = winHeight = 819;
-    initScene();
-  }
-  return true;
+    const std::string error = makeEglContext(819, 819);
+    if (!error.empty()) fprintf(stderr, "bench: %s\n", error.c_str());
+    if (error.empty()) initScene();
+    return error.empty();
+  }();
+  return ready;
 }
 
 // renderFrame with glFinish: what the program asks for, drawn to the end.

@@ -59,9 +59,8 @@ double cpuSeconds(pid_t pid) {
   return (double)(utime + stime) / sysconf(_SC_CLK_TCK);
 }
 
-bool isBackground(const std::vector<int>& p) {
-  return p.size() == 3 && std::abs(p[0] - 38) <= 3 && std::abs(p[1] - 38) <= 3 &&
-         std::abs(p[2] - 140) <= 3;
+bool isBackground(const Image& p) {
+  return p.rgb.size() == 3 && near(p.at(0, 0), {38, 38, 140});
 }
 
 }  // namespace
@@ -89,7 +88,7 @@ int main(int argc, char** argv) {
   bool shown = false;
   while (!shown && Clock::now() - dismissed < std::chrono::seconds(60)) {
     shown = x.waitForWindow(" KEYS:f,p and MOUSE ", &window, 0) &&
-            isBackground(x.pixel(window.x + 3, window.y + 3));
+            isBackground(x.grab(window.x + 3, window.y + 3, 1, 1));
     if (!shown) sleepMs(1);
   }
   const double startupMs =
@@ -130,7 +129,7 @@ int main(int argc, char** argv) {
   sleepMs(10000);
   const double minimisedPercent = (cpuSeconds(pid) - minimised0) / 10.0 * 100.0;
 
-  x.close(window.id);
+  x.send(window.id, "WM_PROTOCOLS", {(long)x.atom("WM_DELETE_WINDOW")}, false);
   viewerProcess->wait(10000);
   printf(
       "startup_ms=%.0f peak_rss_mib=%.1f rss_growth_kib=%ld spinning_cpu_percent=%.0f "

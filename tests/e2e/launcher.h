@@ -4,40 +4,34 @@
 #include <stdlib.h>
 
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/support/process.h"
 
 struct Launcher {
-  std::string name;                  // for test names: "native", "wine"
-  std::vector<std::string> argv;     // the command that starts the viewer
-  std::vector<std::string> env;      // extra NAME=value settings
-  std::vector<std::string> cleanup;  // run after each test, when not empty
+  std::string name;               // "native", "wine"
+  std::vector<std::string> argv;  // the command that starts the viewer
+  std::vector<std::string> env;   // extra NAME=value settings
   // Where the platform draws no frame of its own around the client area, the window's
   // outer rectangle is this much larger: left, top, right, bottom.
   int frame[4];
 };
 
-inline void PrintTo(const Launcher& l, std::ostream* os) {
-  *os << l.name;
-}
-
 // The launcher this binary drives, chosen when it is built.
 inline Launcher launcher() {
 #if defined(BOWLVIEW_WINE_EXE)
-  const std::vector<std::string> env = {std::string("WINEPREFIX=") + BOWLVIEW_WINEPREFIX,
-                                        "WINEDEBUG=-all",
-                                        "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d"};
   // Without a window manager Wine keeps the frame of a WS_OVERLAPPEDWINDOW to itself and
   // maps only the client area: 4-pixel sizing borders and a 19-pixel caption (measured).
   // BOWLVIEW_EXE runs another copy, such as the one the installer put in the prefix.
   const char* exe = getenv("BOWLVIEW_EXE");
-  return {
-      "wine", {"wine", exe ? exe : BOWLVIEW_WINE_EXE}, env, {"wineserver", "-k"}, {4, 23, 4, 4}};
+  return {"wine",
+          {"wine", exe ? exe : BOWLVIEW_WINE_EXE},
+          {std::string("WINEPREFIX=") + BOWLVIEW_WINEPREFIX, "WINEDEBUG=-all",
+           "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d"},
+          {4, 23, 4, 4}};
 #else
-  return {"native", {BOWLVIEW_NATIVE}, {}, {}, {0, 0, 0, 0}};
+  return {"native", {BOWLVIEW_NATIVE}, {}, {0, 0, 0, 0}};
 #endif
 }
 

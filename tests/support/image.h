@@ -22,11 +22,9 @@ inline int differingPixels(const Image& a, const Image& b, int tolerance = 0, in
                            bool flipB = false) {
   int n = 0;
   for (int y = 0; y < a.height && y < b.height; y += step) {
-    const int by = flipB ? b.height - 1 - y : y;
     for (int x = 0; x < a.width && x < b.width; x += step) {
-      const unsigned char *p = a.at(x, y), *q = b.at(x, by);
-      n += std::abs(p[0] - q[0]) > tolerance || std::abs(p[1] - q[1]) > tolerance ||
-           std::abs(p[2] - q[2]) > tolerance;
+      const unsigned char* q = b.at(x, flipB ? b.height - 1 - y : y);
+      n += !near(a.at(x, y), {q[0], q[1], q[2]}, tolerance);
     }
   }
   return n;

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,9 +13,8 @@
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (std::chrono::steady_clock::now() < end) {
+  for (; std::chrono::steady_clock::now() < end; sleepMs(10)) {
     if (condition()) return true;
-    sleepMs(10);
   }
   return condition();
 }
@@ -39,14 +37,11 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
   stderrPath_ = path;
   start([&] {
     for (const std::string& e : env) {
-      const size_t eq = e.find('=');
-      const std::string name = e.substr(0, eq), value = e.substr(eq + 1);
+      const std::string name = e.substr(0, e.find('=')), value = e.substr(e.find('=') + 1);
       value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
     }
     const int devnull = open("/dev/null", O_RDWR);
-    dup2(devnull, 0);
-    dup2(devnull, 1);
-    dup2(fd, 2);
+    dup2(devnull, 0), dup2(devnull, 1), dup2(fd, 2);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -57,51 +52,36 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
 }
 
 void Child::start(const std::function<void()>& inChild) {
-  fflush(stdout);
-  fflush(stderr);
-  pid_ = fork();
-  if (pid_ == 0) {
+  fflush(stdout), fflush(stderr);
+  if ((pid_ = fork()) == 0) {
     setpgid(0, 0);  // so that a kill reaches whatever the child starts in turn
     inChild();
   }
 }
 
 Child::~Child() {
-  if (running()) {
-    kill(-pid_, SIGKILL);
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
+  wait(0);
   if (!stderrPath_.empty()) unlink(stderrPath_.c_str());
 }
 
 bool Child::running() {
-  if (pid_ <= 0 || status_ >= 0) return false;
   int st = 0;
+  if (pid_ <= 0 || status_ >= 0) return false;
   if (waitpid(pid_, &st, WNOHANG) != pid_) return true;
   status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
   return false;
 }
 
 int Child::wait(int timeoutMs) {
-  if (!waitUntil([&] { return !running(); }, timeoutMs)) {
-    kill(-pid_, SIGKILL);
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    status_ = 128 + SIGKILL;
-    return -1;
-  }
-  return status_;
+  if (waitUntil([&] { return !running(); }, timeoutMs)) return status_;
+  kill(-pid_, SIGKILL), kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  status_ = 128 + SIGKILL;
+  return -1;
 }
 
 std::string Child::stderrText() const {
-  std::ifstream in(stderrPath_);
   std::stringstream s;
-  s << in.rdbuf();
+  s << std::ifstream(stderrPath_).rdbuf();
   return s.str();
-}
-
-int runInChild(const std::function<void()>& body, int timeoutMs) {
-  Child child(body);
-  return child.wait(timeoutMs);
 }

@@ -21,9 +21,6 @@ class Child {
   // Runs argv with extra NAME=value settings ("NAME=" removes NAME); stderr is kept.
   Child(const std::vector<std::string>& argv, const std::vector<std::string>& env);
   ~Child();
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-
   pid_t pid() const { return pid_; }
   bool running();
   // The exit status, 128 + signal after a crash, or -1 (the child killed) after timeoutMs.
@@ -38,4 +35,6 @@ class Child {
 };
 
 // Child(body).wait(timeoutMs).
-int runInChild(const std::function<void()>& body, int timeoutMs = 60000);
+inline int runInChild(const std::function<void()>& body, int timeoutMs = 60000) {
+  return Child(body).wait(timeoutMs);
+}

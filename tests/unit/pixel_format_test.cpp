@@ -23,10 +23,8 @@ PIXELFORMATDESCRIPTOR pf(const char* flags, int colour, int alpha, int depth, in
                              : 0;
   }
   p.iPixelType = strchr(flags, 'i') ? PFD_TYPE_COLORINDEX : PFD_TYPE_RGBA;
-  p.cColorBits = (BYTE)colour;
-  p.cAlphaBits = (BYTE)alpha;
-  p.cDepthBits = (BYTE)depth;
-  p.cStencilBits = (BYTE)stencil;
+  p.cColorBits = (BYTE)colour, p.cAlphaBits = (BYTE)alpha;
+  p.cDepthBits = (BYTE)depth, p.cStencilBits = (BYTE)stencil;
   return p;
 }
 
@@ -57,25 +55,20 @@ TEST(ChoosePixelFormat, TheViewersRequestAgainstCandidateLists) {
 }
 
 TEST(Palette, EntriesSpreadEachChannelOverTheFullRange) {
-  PIXELFORMATDESCRIPTOR p = {};  // 3-3-2 bits: red low, blue high
-  p.cColorBits = 8;
-  p.cRedBits = p.cGreenBits = p.cGreenShift = 3;
-  p.cBlueBits = 2;
-  p.cBlueShift = 6;
-  PIXELFORMATDESCRIPTOR nonsense = p;
-  nonsense.cRedBits = 200;     // more bits than a byte holds
-  nonsense.cGreenShift = 250;  // shifted out of any index
-  nonsense.cBlueBits = 0;      // no bits at all
+  PIXELFORMATDESCRIPTOR p = pf("wgi", 8, 0, 0), nonsense;  // 3-3-2 bits: red low, blue high
+  p.cRedBits = p.cGreenBits = p.cGreenShift = 3, p.cBlueBits = 2, p.cBlueShift = 6;
+  nonsense = p;
+  nonsense.cRedBits = 200, nonsense.cGreenShift = 250, nonsense.cBlueBits = 0;  // out of range
   const struct {
     const PIXELFORMATDESCRIPTOR* format;
-    int index, r, g, b;
-  } cases[] = {{&p, 0, 0, 0, 0},     {&p, 5, 182, 0, 0},       {&p, 24, 0, 109, 0},
-               {&p, 128, 0, 0, 170}, {&p, 255, 255, 255, 255}, {&nonsense, 255, 0, 0, 0}};
+    int index;
+    std::vector<int> rgbFlags;
+  } cases[] = {{&p, 0, {0, 0, 0, 0}},         {&p, 5, {182, 0, 0, 0}},
+               {&p, 24, {0, 109, 0, 0}},      {&p, 128, {0, 0, 170, 0}},
+               {&p, 255, {255, 255, 255, 0}}, {&nonsense, 255, {0, 0, 0, 0}}};
   for (const auto& c : cases) {
     const PALETTEENTRY e = paletteEntryFor(*c.format, c.index);
-    EXPECT_EQ((std::vector<int>{e.peRed, e.peGreen, e.peBlue, e.peFlags}),
-              (std::vector<int>{c.r, c.g, c.b, 0}))
-        << "index " << c.index;
+    EXPECT_EQ((std::vector<int>{e.peRed, e.peGreen, e.peBlue, e.peFlags}), c.rgbFlags) << c.index;
   }
 }
 
