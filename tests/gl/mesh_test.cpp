@@ -22,29 +22,18 @@ void record(char call, std::initializer_list<float> args) {
 
 }  // namespace
 
+// clang-format off
 extern "C" {
-void glLineWidth(GLfloat w) {
-  record('w', {w});
+void glLineWidth(GLfloat w) { record('w', {w}); }
+void glBegin(GLenum mode) { record(mode == GL_QUADS ? 'b' : '?', {}); }
+void glEnd(void) { record('e', {}); }
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { record('n', {x, y, z}); }
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { record('v', {x, y, z}); }
 }
-void glBegin(GLenum mode) {
-  record(mode == GL_QUADS ? 'b' : '?', {});
-}
-void glEnd(void) {
-  record('e', {});
-}
-void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
-  record('n', {x, y, z});
-}
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
-  record('v', {x, y, z});
-}
-}
+static float dot(const float* a, const float* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+// clang-format on
 
 namespace {
-
-float dot(const float* a, const float* b) {
-  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
 
 // A 1.5-pixel line width, then 21 rows of 21 quads, each a normal and four corners: (x, z),
 // (x, z+s), (x+s, z+s), (x+s, z) on the grid from -1.5 in steps of 0.15, on the bowl

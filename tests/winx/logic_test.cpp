@@ -20,24 +20,17 @@ std::string through(const std::vector<std::string>& in, int quitCode = -1) {
   for (const std::string& item : in) {
     winx::QueuedMessage m;
     int window = 0, front = 0;
-    long lParam = 0;
-    sscanf(item.c_str(), "%d:%u:%ld:%d", &window, &m.msg.message, &lParam, &front);
+    sscanf(item.c_str(), "%d:%u:%ld:%d", &window, &m.msg.message, &m.msg.lParam, &front);
     m.msg.hwnd = fakeWindow(window);
-    m.msg.lParam = lParam;
     front ? q.postFront(m) : q.post(m);
   }
   q.dropWindow(fakeWindow(3));
-  winx::QueuedMessage peeked;
-  const bool any = q.peek(&peeked);
   std::string out;
   for (winx::QueuedMessage m; q.take(&m);) {
-    if (out.empty() && (m.msg.message != peeked.msg.message || m.msg.lParam != peeked.msg.lParam)) {
-      return "a peek removed the first message";
-    }
     out += std::to_string((uintptr_t)m.msg.hwnd / 0x1000) + ":" + std::to_string(m.msg.message) +
            ":" + std::to_string(m.msg.message == WM_QUIT ? m.msg.wParam : m.msg.lParam) + " ";
   }
-  return any == !out.empty() && q.empty() ? out : "the queue is not empty after draining";
+  return q.empty() ? out : "the queue is not empty after draining";
 }
 
 TEST(MessageQueue, OrderCoalescingFrontPostsDroppedWindowsAndQuit) {
@@ -74,8 +67,7 @@ TEST(Timers, OncePerPeriodEarliestFirstNeverInBursts) {
     EXPECT_EQ(due ? id : 0, s.due) << "at " << s.now;
   }
   EXPECT_EQ(t.msUntilNext(1750), 50);
-  t.killWindow(fakeWindow(1));
-  t.killWindow(fakeWindow(2));
+  t.killWindow(fakeWindow(1)), t.killWindow(fakeWindow(2));
   EXPECT_EQ(t.msUntilNext(1750), -1);
   EXPECT_FALSE(t.kill(fakeWindow(1), 1));
 }
