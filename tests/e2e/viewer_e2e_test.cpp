@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -35,10 +36,12 @@ int dominated(const Image& p, int c) {
   return n;
 }
 
-// Where the viewer runs: the X screen, its monitors (the first primary), a window manager.
+// Where the viewer runs: the X screen, its monitors (the first primary), its DPI (Xft.dpi, none
+// if 0), a window manager.
 struct Desktop {
   std::string screen = "1280x1024x24";
   std::vector<XRectangle> monitors = {};
+  int dpi = 0;
   const char* wm = nullptr;
   std::vector<std::string> serverArgs = {}, env = {};
 };
@@ -69,12 +72,18 @@ class Viewer : public ::testing::Test {
     ASSERT_TRUE(server_->ok()) << "Xvfb did not start";
     x_ = std::make_unique<XClient>(server_->name());
     ASSERT_TRUE(x_->ok() && (desktop.monitors.empty() || x_->setMonitors(desktop.monitors)));
+    const std::string resources = "Xft.dpi:\t" + std::to_string(desktop.dpi) + "\n";
+    Display* d = x_->display();
+    if (desktop.dpi) {
+      XChangeProperty(d, DefaultRootWindow(d), x_->atom("RESOURCE_MANAGER"), XA_STRING, 8,
+                      PropModeReplace, (const unsigned char*)resources.data(),
+                      (int)resources.size());
+    }
     if ((managed_ = desktop.wm != nullptr)) {
       wm_ = std::make_unique<Child>(std::vector<std::string>{desktop.wm},
                                     std::vector<std::string>{"DISPLAY=" + server_->name()});
       // The manager is ready once it has taken the screen and then maps a window of ours (a
       // request it was not yet reading is made again).
-      Display* d = x_->display();
       const Window probe = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 8, 8, 0, 0, 0);
       ASSERT_TRUE(until([&] {
         if (x_->property(DefaultRootWindow(d), "_NET_SUPPORTING_WM_CHECK").empty()) return false;
@@ -88,9 +97,14 @@ class Viewer : public ::testing::Test {
     ASSERT_TRUE(x_->waitForWindow(controlsCaption, &box_, 60000 * patience_)) << "no controls box";
   }
 
-  // As launch(), then dismisses the box and waits for the window's first frame.
+  // As launch(), then opens the window.
   void start(const Desktop& desktop = Desktop()) {
     ASSERT_NO_FATAL_FAILURE(launch(desktop));
+    ASSERT_NO_FATAL_FAILURE(open());
+  }
+
+  // Dismisses the controls box and waits for the window's first frame.
+  void open() {
     ASSERT_TRUE(dismiss(box_));
     ASSERT_TRUE(x_->waitForWindow(windowTitle, &window_, 60000 * patience_)) << "no main window";
     ASSERT_TRUE(until([&] { return backgroundIs(plainBackground); })) << "no first frame";
@@ -168,22 +182,29 @@ class Viewer : public ::testing::Test {
 };
 
 // The box centred on the primary monitor, then the window at its top-left corner, 0.8 times
-// its height on each side: one monitor, or a primary beside or below a taller one.
+// its height on each side: one monitor, or a primary beside or below a taller one. At twice
+// the DPI, the box is twice as large.
 TEST_F(Viewer, ControlsBoxFirstThenTheWindowOnThePrimaryMonitor) {
   const struct {
     const char* screen;
     std::vector<XRectangle> monitors;
-    int side;
-  } cases[] = {{"1280x1024x24", {{0, 0, 1280, 1024}}, 819},
-               {"1920x1080x24", {{0, 0, 1920, 1080}}, 864},
-               {"3200x1440x24", {{0, 0, 1280, 1024}, {1280, 0, 1920, 1440}}, 819},
-               {"1920x2224x24", {{0, 1200, 1280, 1024}, {0, 0, 1920, 1200}}, 819}};
+    int side, dpi;
+  } cases[] = {{"1280x1024x24", {{0, 0, 1280, 1024}}, 819, 0},
+               {"1280x1024x24", {{0, 0, 1280, 1024}}, 819, 192},
+               {"1920x1080x24", {{0, 0, 1920, 1080}}, 864, 0},
+               {"3200x1440x24", {{0, 0, 1280, 1024}, {1280, 0, 1920, 1440}}, 819, 0},
+               {"1920x2224x24", {{0, 1200, 1280, 1024}, {0, 0, 1920, 1200}}, 819, 0}};
+  WindowInfo first{};
   for (const auto& c : cases) {
-    // Wine takes its monitors from RandR's outputs, which Xvfb's added monitors are not.
-    if (c.monitors.size() > 1 && l_.name == "wine") continue;
-    ASSERT_NO_FATAL_FAILURE(launch(Desktop{c.screen, c.monitors}));
+    // Wine takes its monitors from RandR's outputs, which Xvfb's added monitors are not, and
+    // draws its boxes at its own DPI.
+    if ((c.monitors.size() > 1 || c.dpi) && l_.name == "wine") continue;
+    ASSERT_NO_FATAL_FAILURE(launch(Desktop{c.screen, c.monitors, c.dpi}));
     const XRectangle& p = c.monitors[0];
     const WindowInfo box = outer(box_);
+    if (first.width == 0) first = box;
+    EXPECT_NEAR((double)box.width / first.width, c.dpi ? 2 : 1, 0.2) << c.dpi;
+    EXPECT_NEAR((double)box.height / first.height, c.dpi ? 2 : 1, 0.2) << c.dpi;
     EXPECT_NEAR(box.x + box.width / 2, p.x + p.width / 2, 1) << c.screen;
     EXPECT_NEAR(box.y + box.height / 2, p.y + p.height / 2, 1) << c.screen;
     EXPECT_FALSE(x_->windowShown(windowTitle)) << "the window came before the box was dismissed";
@@ -206,7 +227,20 @@ TEST_F(Viewer, UnderWindowManagers) {
                     "message box does not get the keyboard";
   }
   for (const char* wm : {"openbox", "icewm"}) {
-    ASSERT_NO_FATAL_FAILURE(start(Desktop{"1280x1024x24", {}, wm}));
+    // What the desktop reads of the box, then of the window: the class, the process, and no
+    // resizing or maximising offered.
+    auto expectProperties = [&](Window w) {
+      EXPECT_EQ(x_->text(w, "WM_CLASS"), std::string("bowlview\0bowlview\0", 18)) << wm;
+      EXPECT_EQ(x_->property(w, "_NET_WM_PID"), (std::vector<long>{viewer_->pid()})) << wm;
+      const std::vector<long> motif = x_->property(w, "_MOTIF_WM_HINTS");
+      EXPECT_TRUE(motif.size() == 5 && !(motif[1] & (2 | 16))) << wm << ": resizing offered";
+    };
+    ASSERT_NO_FATAL_FAILURE(launch(Desktop{"1280x1024x24", {}, 0, wm}));
+    expectProperties(box_.id);
+    EXPECT_EQ(x_->property(box_.id, "_NET_WM_WINDOW_TYPE"),
+              (std::vector<long>{(long)x_->atom("_NET_WM_WINDOW_TYPE_DIALOG")}));
+    ASSERT_NO_FATAL_FAILURE(open());
+    expectProperties(window_.id);
     const std::vector<long> frame = x_->property(window_.id, "_NET_FRAME_EXTENTS");
     ASSERT_EQ(frame.size(), 4u) << wm;  // left, right, top, bottom
     // The manager's frame goes where the window was asked to be; the window keeps its size.
@@ -296,7 +330,7 @@ TEST_F(Viewer, FailedStartsSayWhyAndEndWithStatusOne) {
                // Xvfb refuses indirect contexts: the format is set, the context fails.
                {"without a context", {}, {"LIBGL_ALWAYS_INDIRECT=1"}}};
   for (const auto& c : cases) {
-    ASSERT_NO_FATAL_FAILURE(launch(Desktop{"1280x1024x24", {}, nullptr, c.serverArgs, c.env}));
+    ASSERT_NO_FATAL_FAILURE(launch(Desktop{"1280x1024x24", {}, 0, nullptr, c.serverArgs, c.env}));
     ASSERT_TRUE(dismiss(box_));
     WindowInfo error;
     ASSERT_TRUE(x_->waitForWindow("Error", &error, 60000)) << c.name;

@@ -10,9 +10,7 @@
 #include "tests/support/test_window.h"
 #include "tests/support/xserver.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <X11/keysym.h>
 
 namespace {
 
@@ -165,44 +163,6 @@ TEST_F(OnXvfb, AnImposedSizeIsAskedBackFromOnceThenKept) {
     EXPECT_EQ((std::vector<LONG>{impositions, r.right, r.bottom}),
               (std::vector<LONG>{2, 500, 120}));
   });
-}
-
-// Desktop properties on the window and on a message box owned by it; the box's text sized for
-// the desktop's DPI (96 where none is set); OK clicked, or Return pressed.
-TEST_F(OnXvfb, WindowAndMessageBoxPropertiesAndDpi) {
-  XClient user(server_.name());
-  Display* d = user.display();
-  WindowInfo box[2], w;
-  for (int i = 0; i < 2; ++i) {
-    const std::string resources = i ? "Xft.dpi:\t192\n" : "", title = "owner " + std::to_string(i);
-    XChangeProperty(d, DefaultRootWindow(d), user.atom("RESOURCE_MANAGER"), XA_STRING, 8,
-                    PropModeReplace, (const unsigned char*)resources.data(), (int)resources.size());
-    user.sync();
-    Child child([&] {
-      HWND owner = makeTestWindow(recordingProc, title.c_str());
-      ShowWindow(owner, SW_SHOWNORMAL);
-      EXPECT_EQ(MessageBoxA(owner, "first line\nsecond line", "Caption", MB_OK | MB_ICONERROR),
-                IDOK);
-    });
-    ASSERT_TRUE(user.waitForWindow(title, &w) && user.waitForWindow("Caption", &box[i]));
-    for (Window x : {w.id, box[i].id}) {
-      EXPECT_EQ(user.text(x, "WM_CLASS"), std::string("bowlview\0bowlview\0", 18));
-      EXPECT_EQ(user.property(x, "_NET_WM_PID"), (std::vector<long>{child.pid()}));
-      EXPECT_FALSE(user.text(x, "WM_CLIENT_MACHINE").empty());
-      const std::vector<long> hints = user.property(x, "WM_HINTS"),
-                              motif = user.property(x, "_MOTIF_WM_HINTS");
-      EXPECT_TRUE(hints.size() > 1 && (hints[0] & InputHint) && hints[1]) << "input hint";
-      EXPECT_TRUE(motif.size() == 5 && !(motif[1] & (2 | 16))) << "resizing or maximising offered";
-    }
-    EXPECT_EQ(user.property(box[i].id, "_NET_WM_WINDOW_TYPE"),
-              (std::vector<long>{(long)user.atom("_NET_WM_WINDOW_TYPE_DIALOG")}));
-    EXPECT_EQ(user.property(box[i].id, "WM_TRANSIENT_FOR"), (std::vector<long>{(long)w.id}));
-    if (i == 0) user.click(box[i].x + box[i].width / 2, box[i].y + box[i].height - 16 - 13);  // OK
-    if (i == 1) user.moveTo(box[i].x + 5, box[i].y + 5), user.key(XK_Return);
-    EXPECT_EQ(child.wait(), 0);
-  }
-  EXPECT_NEAR((double)box[1].width / box[0].width, 2.0, 0.2);
-  EXPECT_NEAR((double)box[1].height / box[0].height, 2.0, 0.2);
 }
 
 }  // namespace
