@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Windows installer under Wine: a silent install into the test's prefix, the installed
-# viewer's start-up and Esc through the end-to-end launcher, then a silent uninstall.
+# viewer's start-up, keys and Esc through the end-to-end launcher, then a silent uninstall.
 #   installer.sh INSTALLER E2E_WINE_TESTS WINEPREFIX
 set -euo pipefail
 installer=$1 tests=$2
@@ -16,8 +16,8 @@ wineserver -w
 shortcuts() { find "$WINEPREFIX/drive_c" -iname 'bowlview.lnk'; }
 [ -n "$(shortcuts)" ] || fail "no Start-menu shortcut"
 
-BOWLVIEW_EXE="$dir/bowlview.exe" "$tests" --gtest_filter='Viewer.EscapeOrTheCloseButtonEndWithStatusZero' \
-  || fail "the installed viewer did not start and end with Esc"
+BOWLVIEW_EXE="$dir/bowlview.exe" "$tests" --gtest_filter='Viewer.FogAndWireframeKeysAndNothingElseThenEscape' \
+  || fail "the installed viewer did not start, take keys and end with Esc"
 
 DISPLAY= wine "$dir/Uninstall.exe" /S
 wineserver -w

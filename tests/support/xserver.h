@@ -53,12 +53,8 @@ class XClient {
   void send(Window w, const char* type, const std::vector<long>& data, bool toRoot);
   // Replaces the screen's RandR monitors with these, the first one primary.
   bool setMonitors(const std::vector<XRectangle>& monitors);
-  // A window property's items, 8- or 32-bit, read whole; and 8-bit ones as text.
+  // A window property's items, 8- or 32-bit, read whole.
   std::vector<long> property(Window w, const char* name);
-  std::string text(Window w, const char* name) {
-    const std::vector<long> p = property(w, name);
-    return std::string(p.begin(), p.end());
-  }
   void sync() { XSync(d_, False); }
 
  private:
