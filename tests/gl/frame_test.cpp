@@ -1,5 +1,4 @@
-// The scene on a real OpenGL context: its set-up, the rotation step, the state a frame leaves,
-// the pictures.
+// Frames on a real OpenGL context: the rotation step, and the picture.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -8,24 +7,10 @@
 
 #include "app/state.h"
 #include "scene/frame.h"
-#include "scene/projection.h"
 #include "scene/scene_setup.h"
 #include "tests/support/egl_context.h"
 
 namespace {
-
-std::vector<float> floats(GLenum pname, int n) {
-  std::vector<float> v(16, 0.0f);
-  glGetFloatv(pname, v.data());
-  return std::vector<float>(v.begin(), v.begin() + n);
-}
-
-// The colour at window pixel (x, y), origin bottom-left, as 0..255 RGB.
-std::vector<int> pixel(int x, int y) {
-  unsigned char rgba[4] = {0, 0, 0, 0};
-  glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-  return {rgba[0], rgba[1], rgba[2]};
-}
 
 class Frame : public ::testing::Test {
  protected:
@@ -46,26 +31,6 @@ class Frame : public ::testing::Test {
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(rotMatrix[i], want[i], tol) << "element " << i;
   }
 };
-
-TEST_F(Frame, SetUpLightsTheSceneFromEyeSpaceAndStartsUnturned) {
-  // Light 2, lighting and fog are the frame's to switch. Directions are stored in eye
-  // coordinates: the viewing translation does not move them.
-  for (int i = 0; i < 8; ++i) {
-    EXPECT_EQ(glIsEnabled(GL_LIGHT0 + i), i != 2 && i != 7) << "light " << i;
-    float p[4];
-    glGetLightfv(GL_LIGHT0 + i, GL_POSITION, p);
-    for (int k = 0; i >= 1 && i <= 6 && k < 4; ++k) {
-      EXPECT_NEAR(p[k], lightPositions[i - 1][k], 1e-5f) << "light " << i;
-    }
-  }
-  EXPECT_FALSE(glIsEnabled(GL_LIGHTING) || glIsEnabled(GL_FOG) || glIsEnabled(GL_TEXTURE_2D));
-  EXPECT_EQ(floats(GL_LIGHT_MODEL_TWO_SIDE, 1), std::vector<float>{1});
-  resizeViewport(), resizeViewport();
-  EXPECT_EQ(floats(GL_MODELVIEW_MATRIX, 16),
-            (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -2.5f, 1}));
-  EXPECT_EQ(floats(GL_MATRIX_MODE, 1), std::vector<float>{GL_MODELVIEW});
-  expectRotation(0, 0, 0, 1, 0);
-}
 
 TEST_F(Frame, HundredSpinFramesStayOnTheExactRotation) {
   for (int i = 0; i < 100; ++i) renderFrame();
@@ -104,23 +69,6 @@ TEST_F(Frame, DragIncrementTurnsOnceHoweverManyFramesFollow) {
   expectRotation(5.0, 0, 1, 0, 1e-6);
 }
 
-TEST_F(Frame, LeavesEverythingSwitchedOffButFogAndLight2) {
-  const std::vector<float> before = floats(GL_MODELVIEW_MATRIX, 16);
-  fogOn = wireframeOn = textureOn = cullOn = 1;
-  renderFrame();
-  EXPECT_EQ(floats(GL_MODELVIEW_MATRIX, 16), before);
-  for (GLenum cap : {GL_TEXTURE_2D, GL_CULL_FACE, GL_LIGHTING, GL_DEPTH_TEST}) {
-    EXPECT_FALSE(glIsEnabled(cap)) << std::hex << cap;
-  }
-  EXPECT_EQ(floats(GL_POLYGON_MODE, 2), (std::vector<float>{GL_FILL, GL_FILL}));
-  EXPECT_TRUE(glIsEnabled(GL_FOG) && glIsEnabled(GL_LIGHT2));
-  EXPECT_EQ(pixel(0, 0), (std::vector<int>{128, 64, 64}));  // fog's background
-  fogOn = 0;
-  renderFrame();
-  EXPECT_FALSE(glIsEnabled(GL_FOG));
-  EXPECT_EQ(pixel(0, 0), (std::vector<int>{38, 38, 140}));
-}
-
 // Turned a quarter about x, one way and the other: red inside from above, green beneath.
 TEST_F(Frame, RedInsideGreenUnderneath) {
   rotationActive = 0;
@@ -128,9 +76,10 @@ TEST_F(Frame, RedInsideGreenUnderneath) {
     const float turned[16] = {1, 0, 0, 0, 0, 0, s, 0, 0, -s, 0, 0, 0, 0, 0, 1};
     std::copy(turned, turned + 16, rotMatrix);
     renderFrame();
-    const std::vector<int> m = pixel(64, 64);
+    unsigned char m[4];
+    glReadPixels(64, 64, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, m);
     const int main = s > 0 ? m[0] : m[1], other = s > 0 ? m[1] : m[0];
-    EXPECT_TRUE(main > other + 40 && main > m[2] + 40) << s << ": " << m[0] << " " << m[1];
+    EXPECT_TRUE(main > other + 40 && main > m[2] + 40) << s << ": " << +m[0] << " " << +m[1];
   }
 }
 

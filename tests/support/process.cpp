@@ -8,7 +8,7 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <thread>
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
@@ -40,8 +40,7 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
       const std::string name = e.substr(0, e.find('=')), value = e.substr(e.find('=') + 1);
       value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
     }
-    const int devnull = open("/dev/null", O_RDWR);
-    dup2(devnull, 0), dup2(devnull, 1), dup2(fd, 2);
+    dup2(open("/dev/null", O_RDWR), 0), dup2(0, 1), dup2(fd, 2);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -81,7 +80,6 @@ int Child::wait(int timeoutMs) {
 }
 
 std::string Child::stderrText() const {
-  std::stringstream s;
-  s << std::ifstream(stderrPath_).rdbuf();
-  return s.str();
+  std::ifstream in(stderrPath_);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }

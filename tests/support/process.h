@@ -7,24 +7,22 @@
 #include <string>
 #include <vector>
 
-// Asks condition every few milliseconds until it holds or timeoutMs has passed; its last answer.
+// Asks condition every 10 ms until it holds or timeoutMs has passed; its last answer.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
-// For measurements over time only (benchmarks); tests wait for states.
-void sleepMs(int ms);
+void sleepMs(int ms);  // for measurements over time (benchmarks); tests wait for states
 
-// A child process in its own process group; killed with its group if still running at the end.
+// A child process in its own process group, killed with its group if still running at the end:
+// a body run in a fork (status 0 if none of its assertions failed, else 1), or a command with
+// extra NAME=value settings ("NAME=" removes NAME) whose stderr is kept. The Win32 layer keeps
+// one X connection per process, so a test that uses it runs it in a child.
 class Child {
  public:
-  // Runs body in a fork: the child exits 0 if none of its assertions failed, else 1. The Win32
-  // layer keeps one X connection per process, so a test that uses it runs it in a child.
   explicit Child(const std::function<void()>& body);
-  // Runs argv with extra NAME=value settings ("NAME=" removes NAME); stderr is kept.
   Child(const std::vector<std::string>& argv, const std::vector<std::string>& env);
   ~Child();
   pid_t pid() const { return pid_; }
   bool running();
-  // The exit status, 128 + signal after a crash, or -1 (the child killed) after timeoutMs.
-  int wait(int timeoutMs = 60000);
+  int wait(int timeoutMs = 60000);  // the status (128 + signal after a crash), -1 after timeoutMs
   std::string stderrText() const;
 
  private:
@@ -34,7 +32,6 @@ class Child {
   std::string stderrPath_;
 };
 
-// Child(body).wait(timeoutMs).
 inline int runInChild(const std::function<void()>& body, int timeoutMs = 60000) {
   return Child(body).wait(timeoutMs);
 }
