@@ -10,20 +10,19 @@
 #include "tests/support/process.h"
 
 struct Launcher {
-  std::string name;               // "native", "wine"
-  std::vector<std::string> argv;  // the command that starts the viewer
-  std::vector<std::string> env;   // extra NAME=value settings
+  std::string name;                    // "native" or "wine"
+  std::vector<std::string> argv, env;  // the command, and its extra NAME=value settings
   // Where the platform draws no frame of its own around the client area, the window's
   // outer rectangle is this much larger: left, top, right, bottom.
   int frame[4];
 };
 
-// The launcher this binary drives, chosen when it is built.
+// The launcher this binary drives, chosen when it is built. Without a window manager Wine
+// keeps the frame of a WS_OVERLAPPEDWINDOW to itself and maps only the client area: 4-pixel
+// sizing borders and a 19-pixel caption (measured). BOWLVIEW_EXE runs another copy of the
+// .exe, such as the one the installer put in the prefix.
 inline Launcher launcher() {
 #if defined(BOWLVIEW_WINE_EXE)
-  // Without a window manager Wine keeps the frame of a WS_OVERLAPPEDWINDOW to itself and
-  // maps only the client area: 4-pixel sizing borders and a 19-pixel caption (measured).
-  // BOWLVIEW_EXE runs another copy, such as the one the installer put in the prefix.
   const char* exe = getenv("BOWLVIEW_EXE");
   return {"wine",
           {"wine", exe ? exe : BOWLVIEW_WINE_EXE},

@@ -247,24 +247,11 @@ TEST_F(Viewer, UnderWindowManagers) {
   }
 }
 
-TEST_F(Viewer, SpinsShowingBothSidesClickStopsDragSpinsAgain) {
+// It spins from the first frame; a click stops it, and a drag leaves it spinning again.
+TEST_F(Viewer, SpinsClickStopsDragSpinsAgain) {
   start();
-  // Pixels where red, or green, outshines both other channels by more than 40.
-  int seen[2] = {0, 0};
-  until(
-      [&] {
-        const Image s = shot();
-        for (int c = 0, n = 0; c < 2; ++c, n = 0) {
-          for (size_t i = 0; i + 2 < s.rgb.size(); i += 3) {
-            const int v = s.rgb[i + c];
-            n += v > s.rgb[i + 1 - c] + 40 && v > s.rgb[i + 2] + 40;
-          }
-          seen[c] |= n > 500;
-        }
-        return seen[0] && seen[1];
-      },
-      20000);
-  EXPECT_TRUE(seen[0] && seen[1]) << "red " << seen[0] << ", green " << seen[1];
+  const Image first = shot();
+  EXPECT_TRUE(until([&] { return !samePicture(shot(), first); })) << "not spinning at first";
   ASSERT_TRUE(stop()) << "fog did not come and go";
   const Image stopped = shot();
   ASSERT_TRUE(settled());

@@ -16,8 +16,8 @@ inline bool near(const unsigned char* p, const std::vector<int>& c, int toleranc
          std::abs(p[2] - c[2]) <= tolerance;
 }
 
-// Pixels of a that differ from b's by more than tolerance in a channel, looking at every
-// step-th pixel of every step-th row; b may be wider (its rows b.width long) and upside down.
+// Pixels of a that differ from b's by more than tolerance, looking at every step-th pixel of
+// every step-th row; b may be wider (its rows b.width long) and upside down.
 inline int differingPixels(const Image& a, const Image& b, int tolerance = 0, int step = 1,
                            bool flipB = false) {
   int n = 0;
