@@ -1,4 +1,4 @@
-// The Win32 layer: its message queue and timers alone, then against a real X server, where each
+// The Win32 layer: its message queue alone, then against a real X server, where each
 // test starts its own Xvfb and runs the layer in a child process, driving input through XTest.
 #include <gtest/gtest.h>
 
@@ -6,12 +6,10 @@
 #include <stdlib.h>
 #include <string>
 #include <unistd.h>
-#include <utility>
 
 #include "message_queue.h"
 #include "tests/support/test_window.h"
 #include "tests/support/xserver.h"
-#include "timers.h"
 
 #include <X11/Xutil.h>
 
@@ -59,28 +57,6 @@ TEST(MessageQueue, OrderCoalescingFrontPostsDroppedWindowsAndQuit) {
   for (const auto& c : cases) EXPECT_EQ(through(c.in, c.quit), c.out);
 }
 
-TEST(Timers, OncePerPeriodEarliestFirstNeverInBursts) {
-  winx::TimerSet t;
-  t.set(fakeWindow(1), 1, 100, 1000);
-  t.set(fakeWindow(2), 9, 300, 1000);
-  // clang-format off
-  const struct { int64_t now; bool remove; UINT_PTR due; } steps[] = {
-      {1099, true, 0}, {1100, false, 1}, {1100, true, 1},  // a peek does not consume it
-      {1100, true, 0}, {1700, true, 1},  {1700, true, 9},  // late: one tick, not six
-      {1750, true, 0}};
-  // clang-format on
-  for (const auto& s : steps) {
-    HWND hwnd;
-    UINT_PTR id = 0;
-    const bool due = t.due(s.now, &hwnd, &id, s.remove);
-    EXPECT_EQ(due ? id : 0, s.due) << "at " << s.now;
-  }
-  EXPECT_EQ(t.msUntilNext(1750), 50);
-  t.killWindow(fakeWindow(1)), t.killWindow(fakeWindow(2));
-  EXPECT_EQ(t.msUntilNext(1750), -1);
-  EXPECT_FALSE(t.kill(fakeWindow(1), 1));
-}
-
 // What the recording window procedure saw.
 std::vector<UINT> seen;
 LPARAM lastCaptureChange = -1, lastMove = -1;
@@ -98,9 +74,6 @@ LRESULT CALLBACK recordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-std::vector<UINT> takeSeen() {
-  return std::exchange(seen, {});
-}
 bool saw(UINT msg) {
   return std::count(seen.begin(), seen.end(), msg) > 0;
 }
@@ -137,27 +110,6 @@ class OnXvfb : public ::testing::Test {
   Xvfb server_{"1024x768x24"};
 };
 
-TEST_F(OnXvfb, SentMessagesInOrderThenPostedPaintTimerAndQuit) {
-  inChild([](XClient&, HWND hwnd, const WindowInfo&) {
-    EXPECT_EQ(takeSeen(), (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_SHOWWINDOW, WM_SIZE}));
-    SetTimer(hwnd, 3, 10, NULL);
-    sleepMs(30);  // a timer comes due with time, and only then shows where it ranks
-    PostMessageA(hwnd, WM_USER, 1, 0), PostMessageA(hwnd, WM_USER, 2, 0);
-    MSG m;
-    ASSERT_TRUE(PeekMessageA(&m, NULL, 0, 0, PM_NOREMOVE) &&
-                PeekMessageA(&m, NULL, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(m.wParam, 1u) << "a peek without PM_REMOVE took the message";
-    for (int i = 0; i < 4 && GetMessageA(&m, NULL, 0, 0) == 1; ++i) DispatchMessageA(&m);
-    UpdateWindow(hwnd);  // the paint was validated by default processing: no second one
-    DestroyWindow(hwnd);
-    EXPECT_EQ(takeSeen(), (std::vector<UINT>{WM_USER, WM_USER, WM_PAINT, WM_ERASEBKGND, WM_TIMER,
-                                             WM_DESTROY, WM_NCDESTROY}));
-    EXPECT_FALSE(DestroyWindow(hwnd));
-    PostQuitMessage(4);
-    EXPECT_TRUE(GetMessageA(&m, NULL, 0, 0) == 0 && m.wParam == 4u);
-  });
-}
-
 // A drag captured by the window, ended by our own release or by another client unmapping the
 // window mid-drag (as a window manager does when it minimises): either way the holder hears
 // WM_CAPTURECHANGED once, and motion outside the window has negative coordinates meanwhile.
@@ -170,7 +122,7 @@ TEST_F(OnXvfb, CaptureEndsWithWmCaptureChanged) {
       SetCapture(hwnd);
       client.moveTo(w.x - 30, w.y - 40);
       ASSERT_TRUE(pumpUntil([] { return lastMove == MAKELPARAM((WORD)-30, (WORD)-40); }));
-      takeSeen();
+      seen.clear();
       unmapped ? (void)XUnmapWindow(client.display(), w.id) : client.button(1, false);
       client.sync();
       ASSERT_TRUE(pumpUntil([&] { return unmapped ? IsIconic(hwnd) : saw(WM_LBUTTONUP); }));
