@@ -14,7 +14,7 @@ Xvfb::Xvfb(const std::string& screen, const std::vector<std::string>& extra) {
                                    "-screen",   "0",          screen,
                                    "-nolisten", "tcp",        "-noreset"};
   argv.insert(argv.end(), extra.begin(), extra.end());
-  server_ = std::make_unique<Child>(argv, std::vector<std::string>{});
+  server = std::make_unique<Child>(argv, std::vector<std::string>{});
   close(fds[1]);
   std::string digits;
   char c;
@@ -23,7 +23,7 @@ Xvfb::Xvfb(const std::string& screen, const std::vector<std::string>& extra) {
     digits.push_back(c);
   }
   close(fds[0]);
-  if (!digits.empty()) number_ = std::stoi(digits);
+  if (!digits.empty()) name = ":" + digits;
 }
 
 // Windows come and go under the tests' feet: a BadWindow is an answer, not a reason to exit.

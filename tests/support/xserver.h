@@ -37,18 +37,14 @@ inline int differingPixels(const Image& a, const Image& b, int tolerance = 0, in
   return n;
 }
 
-class Xvfb {
- public:
-  // Starts Xvfb on a free display (-displayfd); extra arguments go on its command line.
+// A private X server on a free display (-displayfd), with extra arguments on its command line;
+// resetting server ends it at once, as a crash would.
+struct Xvfb {
   explicit Xvfb(const std::string& screen = "1280x1024x24",
                 const std::vector<std::string>& extra = {});
-  bool ok() const { return number_ >= 0; }
-  std::string name() const { return ":" + std::to_string(number_); }
-  void kill() { server_.reset(); }  // at once, as a crash would
-
- private:
-  std::unique_ptr<Child> server_;
-  int number_ = -1;
+  bool ok() const { return !name.empty(); }
+  std::string name;  // ":N"
+  std::unique_ptr<Child> server;
 };
 
 struct WindowInfo {

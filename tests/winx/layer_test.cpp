@@ -91,13 +91,13 @@ class OnXvfb : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server_.ok()) << "Xvfb did not start";
-    setenv("DISPLAY", server_.name().c_str(), 1);
+    setenv("DISPLAY", server_.name.c_str(), 1);
   }
   // Runs body in a child, with a shown window and a client connection of the child's own (X
   // connections do not survive a fork).
   void inChild(const std::function<void(XClient&, HWND, const WindowInfo&)>& body) {
     EXPECT_EQ(0, runInChild([&] {
-                XClient client(server_.name());
+                XClient client(server_.name);
                 // A title of its own: the last child's window may not be gone yet.
                 const std::string title = "winx test " + std::to_string(getpid());
                 HWND hwnd = makeTestWindow(recordingProc, title.c_str(), 100, 100, side);
