@@ -96,8 +96,8 @@ TEST(MainLoop, WaitingMessagesFirstThenIdleRunsOrTheLoopBlocks) {
     const char* want;
   } cases[] = {
       {3, 0, idleThatRemovesItself, "m1 m2 m3 i t t t "},  // idle once, after what is waiting
-      {0, 0, nullptr, "t t t "},                         // no idle procedure: it blocks
-      {0, 1, idleThatRemovesItself, "t t t "},           // minimised: nothing is drawn
+      {0, 0, nullptr, "t t t "},                           // no idle procedure: it blocks
+      {0, 1, idleThatRemovesItself, "t t t "},             // minimised: nothing is drawn
   };
   for (const auto& c : cases) {
     EXPECT_EQ(0, runInChild([&] {
