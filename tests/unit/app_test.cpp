@@ -1,5 +1,5 @@
 // The viewer's own procedures over the Win32 layer, without an X server: its pixel-format
-// request and palette, its main loop, and the trackball behind its window procedure.
+// request, its main loop, and the trackball behind its window procedure.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +11,6 @@
 #include "app/main_loop.h"
 #include "app/state.h"
 #include "app/window_proc.h"
-#include "gl/palette.h"
 #include "gl/pixel_format.h"
 #include "pixel_format_choice.h"
 #include "tests/support/egl_context.h"
@@ -57,21 +56,6 @@ TEST(ChoosePixelFormat, TheViewersRequestAgainstCandidateLists) {
     doubleBufferOn = c.doubleBuffer, depthBufferOn = c.depthBuffer;
     EXPECT_EQ(winx::choosePixelFormat(pixelFormatRequest(), c.list), c.want) << c.why;
   }
-}
-
-TEST(Palette, EntriesSpreadEachChannelOverTheFullRangeAndIgnoreNonsense) {
-  PIXELFORMATDESCRIPTOR p = pf("wgi", 8, 0, 0);  // 3-3-2 bits: red low, blue high
-  p.cRedBits = p.cGreenBits = p.cGreenShift = 3, p.cBlueBits = 2, p.cBlueShift = 6;
-  const std::vector<std::vector<int>> want = {
-      {5, 182, 0, 0}, {24, 0, 109, 0}, {128, 0, 0, 170}, {255, 255, 255, 255}};
-  for (const std::vector<int>& w : want) {
-    const PALETTEENTRY e = paletteEntryFor(p, w[0]);
-    EXPECT_EQ((std::vector<int>{w[0], e.peRed, e.peGreen, e.peBlue, e.peFlags}),
-              (std::vector<int>{w[0], w[1], w[2], w[3], 0}));
-  }
-  p.cRedBits = 200, p.cGreenShift = 250, p.cBlueBits = 0;  // too many bits, shifted out, none
-  const PALETTEENTRY e = paletteEntryFor(p, 255);
-  EXPECT_EQ((std::vector<int>{e.peRed, e.peGreen, e.peBlue}), (std::vector<int>{0, 0, 0}));
 }
 
 std::string events;  // what happened, in order: "m1" a message, "t" a timer, "i" an idle run
