@@ -34,10 +34,12 @@ inline Launcher launcher() {
 #endif
 }
 
-// Starts the viewer on an X display ("" for none), with extra NAME=value settings.
-inline std::unique_ptr<Child> startViewer(const Launcher& l, const std::string& display,
+// Starts the viewer on an X display ("" for none), with extra NAME=value settings; under the
+// command BOWLVIEW_WRAP names, if set (such as valgrind).
+inline std::unique_ptr<Child> startViewer(Launcher l, const std::string& display,
                                           std::vector<std::string> env = {}) {
   env.insert(env.begin(), l.env.begin(), l.env.end());
   env.push_back("DISPLAY=" + display);
+  if (getenv("BOWLVIEW_WRAP")) l.argv.insert(l.argv.begin(), getenv("BOWLVIEW_WRAP"));
   return std::make_unique<Child>(l.argv, env);
 }
