@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   const bool wine = argc > 1 && std::string(argv[1]) == "wine";
   const char* display = getenv("DISPLAY");
   XClient x(display ? display : "");
-  if (!x.ok()) {
+  if (!x.d) {
     fprintf(stderr, "session_bench: cannot open the X display\n");
     return 1;
   }
@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
   const double spin0 = cpuSeconds(pid);
   sleepMs(1000);
   const double spinningPercent = (cpuSeconds(pid) - spin0) * 100.0;
-  XIconifyWindow(x.display(), window.id, DefaultScreen(x.display()));
+  XIconifyWindow(x.d, window.id, DefaultScreen(x.d));
   waitUntil([&] { return !x.geometry(window.id).viewable; });
   sleepMs(1000);
   const double minimised0 = cpuSeconds(pid);

@@ -61,8 +61,8 @@ class Viewer : public ::testing::Test {
     server_ = std::make_unique<Xvfb>(desktop.screen, desktop.serverArgs);
     ASSERT_TRUE(server_->ok()) << "Xvfb did not start";
     x_ = std::make_unique<XClient>(server_->name);
-    ASSERT_TRUE(x_->ok() && (desktop.monitors.empty() || x_->setMonitors(desktop.monitors)));
-    Display* d = x_->display();
+    ASSERT_TRUE(x_->d && (desktop.monitors.empty() || x_->setMonitors(desktop.monitors)));
+    Display* d = x_->d;
     const std::string resources = "Xft.dpi:\t" + std::to_string(desktop.dpi) + "\n";
     if (desktop.dpi) {
       XChangeProperty(d, DefaultRootWindow(d), x_->atom("RESOURCE_MANAGER"), XA_STRING, 8,
@@ -98,13 +98,13 @@ class Viewer : public ::testing::Test {
   void open() {
     ASSERT_TRUE(dismiss(box_));
     ASSERT_TRUE(x_->waitForWindow(windowTitle, &window_, 60000 * patience_)) << "no main window";
-    if (!managed_) XSetInputFocus(x_->display(), window_.id, RevertToPointerRoot, CurrentTime);
+    if (!managed_) XSetInputFocus(x_->d, window_.id, RevertToPointerRoot, CurrentTime);
     ASSERT_TRUE(until([&] { return backgroundIs(plainBackground); })) << "no first frame";
   }
 
   // Presses Return on a message box once it has the keyboard, and waits for it to go.
   bool dismiss(const WindowInfo& box) {
-    Display* d = x_->display();
+    Display* d = x_->d;
     Window focus;
     int revert;
     // A window manager gives the box the keyboard; on a bare server, the test does.
@@ -124,10 +124,10 @@ class Viewer : public ::testing::Test {
 
   // Whether the window's size stops changing within ms: no ConfigureNotify for 300 ms.
   bool settlesWithin(int ms) {
-    XSelectInput(x_->display(), window_.id, StructureNotifyMask);
+    XSelectInput(x_->d, window_.id, StructureNotifyMask);
     int last = 0, now = 0;
     for (XEvent e; now - last < 300 && now < ms + 300; now += 10, sleepMs(10)) {
-      while (XPending(x_->display()) && !XNextEvent(x_->display(), &e)) {
+      while (XPending(x_->d) && !XNextEvent(x_->d, &e)) {
         if (e.type == ConfigureNotify) last = now;
       }
     }

@@ -1,7 +1,6 @@
 #include "xserver.h"
 
 #include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <poll.h>
@@ -33,15 +32,15 @@ static int ignoreXErrors(Display*, XErrorEvent*) {
 
 XClient::XClient(const std::string& display) {
   XSetErrorHandler(ignoreXErrors);
-  d_ = XOpenDisplay(display.c_str());
+  d = XOpenDisplay(display.c_str());
 }
 
 WindowInfo XClient::geometry(Window w) {
   XWindowAttributes a = {};
   WindowInfo info{w, 0, 0, 0, 0, false};
-  if (!XGetWindowAttributes(d_, w, &a)) return info;
+  if (!XGetWindowAttributes(d, w, &a)) return info;
   Window child;
-  XTranslateCoordinates(d_, w, DefaultRootWindow(d_), 0, 0, &info.x, &info.y, &child);
+  XTranslateCoordinates(d, w, DefaultRootWindow(d), 0, 0, &info.x, &info.y, &child);
   info.width = a.width, info.height = a.height, info.viewable = a.map_state == IsViewable;
   return info;
 }
@@ -49,11 +48,11 @@ WindowInfo XClient::geometry(Window w) {
 bool XClient::find(Window parent, const std::string& name, WindowInfo* out) {
   Window root, up, *children = nullptr;
   unsigned int n = 0;
-  if (!XQueryTree(d_, parent, &root, &up, &children, &n)) return false;
+  if (!XQueryTree(d, parent, &root, &up, &children, &n)) return false;
   bool found = false;
   for (unsigned int i = 0; i < n && !found; ++i) {
     char* title = nullptr;
-    if (XFetchName(d_, children[i], &title) && title) {
+    if (XFetchName(d, children[i], &title) && title) {
       const WindowInfo w = geometry(children[i]);
       found = name == title && w.viewable;
       if (found && out) *out = w;
@@ -66,12 +65,12 @@ bool XClient::find(Window parent, const std::string& name, WindowInfo* out) {
 }
 
 bool XClient::waitForWindow(const std::string& name, WindowInfo* out, int timeoutMs) {
-  return waitUntil([&] { return find(DefaultRootWindow(d_), name, out); }, timeoutMs);
+  return waitUntil([&] { return find(DefaultRootWindow(d), name, out); }, timeoutMs);
 }
 
 Image XClient::grab(int x, int y, int width, int height) {
   Image pic;
-  XImage* img = XGetImage(d_, DefaultRootWindow(d_), x, y, (unsigned)width, (unsigned)height,
+  XImage* img = XGetImage(d, DefaultRootWindow(d), x, y, (unsigned)width, (unsigned)height,
                           AllPlanes, ZPixmap);
   if (!img) return pic;
   pic.width = width, pic.height = height;
@@ -87,22 +86,12 @@ Image XClient::grab(int x, int y, int width, int height) {
   return pic;
 }
 
-void XClient::moveTo(int x, int y) {
-  XTestFakeMotionEvent(d_, DefaultScreen(d_), x, y, CurrentTime);
-  sync();
-}
-
-void XClient::button(int number, bool press) {
-  XTestFakeButtonEvent(d_, (unsigned)number, press, CurrentTime);
-  sync();
-}
-
 void XClient::key(unsigned long keysym, bool shift) {
-  const KeyCode code = XKeysymToKeycode(d_, keysym), shiftCode = XKeysymToKeycode(d_, XK_Shift_L);
-  if (shift) XTestFakeKeyEvent(d_, shiftCode, True, CurrentTime);
-  XTestFakeKeyEvent(d_, code, True, CurrentTime);
-  XTestFakeKeyEvent(d_, code, False, CurrentTime);
-  if (shift) XTestFakeKeyEvent(d_, shiftCode, False, CurrentTime);
+  const KeyCode code = XKeysymToKeycode(d, keysym), shiftCode = XKeysymToKeycode(d, XK_Shift_L);
+  if (shift) XTestFakeKeyEvent(d, shiftCode, True, CurrentTime);
+  XTestFakeKeyEvent(d, code, True, CurrentTime);
+  XTestFakeKeyEvent(d, code, False, CurrentTime);
+  if (shift) XTestFakeKeyEvent(d, shiftCode, False, CurrentTime);
   sync();
 }
 
@@ -113,26 +102,26 @@ void XClient::send(Window w, const char* type, const std::vector<long>& data, bo
   e.xclient.message_type = atom(type);
   e.xclient.format = 32;
   for (size_t i = 0; i < data.size() && i < 5; ++i) e.xclient.data.l[i] = data[i];
-  XSendEvent(d_, toRoot ? DefaultRootWindow(d_) : w, False,
+  XSendEvent(d, toRoot ? DefaultRootWindow(d) : w, False,
              toRoot ? SubstructureRedirectMask | SubstructureNotifyMask : NoEventMask, &e);
   sync();
 }
 
 bool XClient::setMonitors(const std::vector<XRectangle>& monitors) {
-  const Window root = DefaultRootWindow(d_);
+  const Window root = DefaultRootWindow(d);
   int n = 0;
-  XRRMonitorInfo* old = XRRGetMonitors(d_, root, False, &n);
+  XRRMonitorInfo* old = XRRGetMonitors(d, root, False, &n);
   if (old == nullptr) return false;
-  for (int i = 0; i < n; ++i) XRRDeleteMonitor(d_, root, old[i].name);
+  for (int i = 0; i < n; ++i) XRRDeleteMonitor(d, root, old[i].name);
   XRRFreeMonitors(old);
   for (size_t i = 0; i < monitors.size(); ++i) {
-    XRRMonitorInfo* m = XRRAllocateMonitor(d_, 0);
+    XRRMonitorInfo* m = XRRAllocateMonitor(d, 0);
     const XRectangle& r = monitors[i];
     m->name = atom(("M" + std::to_string(i)).c_str());
     m->primary = i == 0;
     m->x = r.x, m->y = r.y, m->width = r.width, m->height = r.height;
     m->mwidth = r.width * 254 / 960, m->mheight = r.height * 254 / 960;  // 96 DPI
-    XRRSetMonitor(d_, root, m);
+    XRRSetMonitor(d, root, m);
     XRRFreeMonitors(m);
   }
   sync();
@@ -145,7 +134,7 @@ std::vector<long> XClient::property(Window w, const char* name) {
   unsigned long n = 0, left;
   unsigned char* data = nullptr;
   std::vector<long> out;
-  if (XGetWindowProperty(d_, w, atom(name), 0, 1024, False, AnyPropertyType, &type, &format, &n,
+  if (XGetWindowProperty(d, w, atom(name), 0, 1024, False, AnyPropertyType, &type, &format, &n,
                          &left, &data) == Success &&
       data) {
     for (unsigned long i = 0; i < n; ++i) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 #include <cstdlib>
 #include <memory>
@@ -54,13 +55,11 @@ struct WindowInfo {
 };
 
 // A client of the test's X server: looks at windows and pixels, sends input through XTest.
-class XClient {
- public:
+struct XClient {
   explicit XClient(const std::string& display);
-  ~XClient() { d_ ? XCloseDisplay(d_) : 0; }
-  Display* display() const { return d_; }
-  bool ok() const { return d_ != nullptr; }
-  Atom atom(const char* name) { return XInternAtom(d_, name, False); }
+  ~XClient() { d ? XCloseDisplay(d) : 0; }
+  Atom atom(const char* name) { return XInternAtom(d, name, False); }
+  void sync() { XSync(d, False); }
 
   // Waits up to timeoutMs for a viewable window named name, at any depth (a manager reparents).
   bool waitForWindow(const std::string& name, WindowInfo* out, int timeoutMs = 10000);
@@ -68,8 +67,8 @@ class XClient {
   WindowInfo geometry(Window w);
   Image grab(int x, int y, int width, int height);  // a root area
 
-  void moveTo(int x, int y);
-  void button(int number, bool press);
+  void moveTo(int x, int y) { XTestFakeMotionEvent(d, -1, x, y, CurrentTime), sync(); }
+  void button(unsigned n, bool press) { XTestFakeButtonEvent(d, n, press, CurrentTime), sync(); }
   void click(int x, int y) { moveTo(x, y), button(1, true), button(1, false); }
   void key(unsigned long keysym, bool shift = false);
   // A client message of type about w: to w itself, or to the root as a pager or wmctrl sends.
@@ -78,9 +77,7 @@ class XClient {
   bool setMonitors(const std::vector<XRectangle>& monitors);
   // A window property's items, 8- or 32-bit, read whole.
   std::vector<long> property(Window w, const char* name);
-  void sync() { XSync(d_, False); }
-
- private:
   bool find(Window parent, const std::string& name, WindowInfo* out);
-  Display* d_ = nullptr;
+
+  Display* d = nullptr;  // none if the server could not be reached
 };

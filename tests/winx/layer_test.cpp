@@ -123,7 +123,7 @@ TEST_F(OnXvfb, CaptureEndsWithWmCaptureChanged) {
       client.moveTo(w.x - 30, w.y - 40);
       ASSERT_TRUE(pumpUntil([] { return lastMove == MAKELPARAM((WORD)-30, (WORD)-40); }));
       seen.clear();
-      unmapped ? (void)XUnmapWindow(client.display(), w.id) : client.button(1, false);
+      unmapped ? (void)XUnmapWindow(client.d, w.id) : client.button(1, false);
       client.sync();
       ASSERT_TRUE(pumpUntil([&] { return unmapped ? IsIconic(hwnd) : saw(WM_LBUTTONUP); }));
       if (!unmapped) ReleaseCapture();
@@ -132,7 +132,7 @@ TEST_F(OnXvfb, CaptureEndsWithWmCaptureChanged) {
       EXPECT_EQ(lastCaptureChange, 0);
       if (!unmapped) return;
       EXPECT_EQ(lastSizeType, (WPARAM)SIZE_MINIMIZED);
-      XMapWindow(client.display(), w.id);
+      XMapWindow(client.d, w.id);
       client.sync();
       EXPECT_TRUE(pumpUntil([&] { return saw(WM_PAINT) && !IsIconic(hwnd); }));
       EXPECT_EQ(lastSizeType, (WPARAM)SIZE_RESTORED);
@@ -144,7 +144,7 @@ TEST_F(OnXvfb, CaptureEndsWithWmCaptureChanged) {
 // manager that insists meets no tug of war.
 TEST_F(OnXvfb, AnImposedSizeIsAskedBackFromOnceThenKept) {
   inChild([](XClient& client, HWND hwnd, const WindowInfo& w) {
-    Display* d = client.display();
+    Display* d = client.d;
     XSelectInput(d, w.id, StructureNotifyMask);
     int impositions = XResizeWindow(d, w.id, 500, 120) != 0;
     // Plays the manager until nothing changes for 300 ms: whatever size the window takes
