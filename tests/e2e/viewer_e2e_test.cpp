@@ -7,6 +7,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <climits>
 
 #include "app/state.h"
 #include "scene/frame.h"
@@ -333,17 +334,15 @@ TEST_F(Viewer, AtRestItShowsTheReferenceRenderThenCloses) {
   ref.width = side, ref.height = s.height;  // GL's rows run up from the client's lower left
   ref.rgb.resize((size_t)side * side * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  double best = 1.0;
-  int bestFrame = 0;
-  for (int frame = 1; frame <= 1800; ++frame) {
+  // Every other pixel of every other row, within 10 of the reference; 0.5% may differ.
+  const int limit = ((s.width + 1) / 2) * ((s.height + 1) / 2) / 200;
+  int best = INT_MAX;
+  for (int frame = 1; frame <= 1800 && best >= limit; ++frame) {
     renderFrame();
     glReadPixels(0, 0, side, side, GL_RGB, GL_UNSIGNED_BYTE, ref.rgb.data());
-    const double fraction =
-        differingPixels(s, ref, 10, 2, true) / (double)(((s.width + 1) / 2) * ((s.height + 1) / 2));
-    if (fraction < best) best = fraction, bestFrame = frame;
+    best = std::min(best, differingPixels(s, ref, 10, 2, true));
   }
-  EXPECT_LT(best, 0.005) << "closest reference: frame " << bestFrame << " (mod 1800), "
-                         << best * 100 << "% of pixels differ";
+  EXPECT_LT(best, limit) << "at best " << best / (2.0 * limit) << "% of pixels differ";
   x_->send(window_.id, "WM_PROTOCOLS", {(long)x_->atom("WM_DELETE_WINDOW")}, false);
   EXPECT_EQ(viewer_->wait(10000), 0);
 }
