@@ -45,8 +45,8 @@ TEST(Mesh, QuadsLieOnTheBowlAndTileTheGrid) {
   for (int i = 0; i < 21; ++i) quads += "nvvvv";
   for (int i = 0; i < 21; ++i) want += quads + "e";
   ASSERT_EQ(calls, want);
-  EXPECT_EQ(values[0], 1.5f);
-  const int size = 15;  // floats a quad: its normal, then its corners
+  EXPECT_EQ(values[0], 1.5f);  // the line width for wire-frame
+  const int size = 15;         // floats a quad: its normal, then its corners
   for (int i = 0; i < 441; ++i) {
     const float *n = &values[1 + size * i], *c = n + 3;
     const int row = i / 21, col = i % 21;

@@ -127,25 +127,19 @@ TEST(Trackball, MouseMessagesLeaveTheTurnAndTheState) {
       {"press from spinning", "p100,200", "10101", 0.2f, initial},
       {"click stops", "p100,200 r100,200", "00010", 0, initial},
       {"back to the press pixel stops", "p100,200 m150,250 m100,200 r100,200", "00010", 0, any},
-      {"drag elsewhere spins about the last axis", "p400,400 m600,300 m610,300 r610,300", "11010",
-       0.2f, any},
-      // Our own ReleaseCapture must not count as a lost capture, which would end the drag at
-      // the last pointer position, here the press point, and stop the bowl.
-      {"back over the press point, released elsewhere", "p400,400 m450,400 m400,400 r430,380",
-       "11010", 0.2f, any},
+      {"drag away: spins on", "p400,400 m600,300 m610,300 r610,300", "11010", 0.2f, any},
+      // Released away from it: our own ReleaseCapture must not count as a lost capture, which
+      // would end the drag at the last pointer position, here the press point, and stop the bowl.
+      {"back over the press point", "p400,400 m450,400 m400,400 r430,380", "11010", 0.2f, any},
       {"beyond the top-left edge", "p10,10 m-300,-20 r-300,-20", "11010", 0.2f, any},
-      {"a repeated last position keeps the last real axis",
-       "p400,400 m450,420 m500,420 m500,420 r500,420", "11010", 0.2f, any},
-      {"a drag that never gave an axis ends at rest", "p300,300 m300,300 r310,300", "00010", 0,
-       initial},
+      {"last axis kept", "p400,400 m450,420 m500,420 m500,420 r500,420", "11010", 0.2f, any},
+      {"a drag without an axis ends at rest", "p300,300 m300,300 r310,300", "00010", 0, initial},
       {"release without a press, elsewhere", "r50,60", "11010", 0.2f, initial},
       {"release without a press, at the stored point", "r0,0", "00010", 0, initial},
       {"press from stopped keeps the zero angle", "p10,10 r10,10 p20,20", "10111", 0, initial},
       {"other buttons and idle motion change nothing", "o10,10 u300,300", "11000", 0.2f, initial},
-      {"motion with the button up ends a drag whose button-up went elsewhere", "p400,400 u600,400",
-       "00011", 0, initial},
-      {"capture lost after motion: a release where the pointer was",
-       "p400,400 m450,420 l0,0 m700,700", "11010", 0.2f, any},
+      {"motion, button up: the button-up went elsewhere", "p400,400 u600,400", "00011", 0, initial},
+      {"capture lost after motion", "p400,400 m450,420 l0,0 m700,700", "11010", 0.2f, any},
       {"capture lost without motion: a click", "p100,100 l0,0 l0,0", "00010", 0, initial},
       // clang-format on
   };

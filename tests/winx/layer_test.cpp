@@ -15,13 +15,10 @@
 
 namespace {
 
-HWND fakeWindow(int n) {
-  return (HWND)(uintptr_t)(0x1000 * n);
-}
-
 // Posts "window:message:lParam[:front]" items, drops window 3's, and drains the queue:
 // what comes out, written the same way, in order.
 std::string through(const std::vector<std::string>& in, int quitCode = -1) {
+  auto fakeWindow = [](int n) { return (HWND)(uintptr_t)(0x1000 * n); };
   winx::MessageQueue q;
   if (quitCode >= 0) q.postQuit(quitCode);
   for (const std::string& item : in) {
