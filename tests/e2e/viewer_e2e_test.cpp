@@ -27,8 +27,7 @@ bool samePicture(const Image& a, const Image& b) {
   return a.rgb.size() == b.rgb.size() && differingPixels(a, b) < 200;
 }
 
-// Where the viewer runs: the X screen, its monitors (the first primary), its DPI (Xft.dpi,
-// none if 0), a window manager.
+// Where the viewer runs: screen, monitors (the first primary), Xft.dpi (0: none), manager.
 struct Desktop {
   std::string screen = "1280x1024x24";
   std::vector<XRectangle> monitors = {};
@@ -60,7 +59,7 @@ class Viewer : public ::testing::Test {
   void launch(const Desktop& desktop = Desktop()) {
     x_.reset();  // a connection must not outlive its server
     server_ = std::make_unique<Xvfb>(desktop.screen, desktop.serverArgs);
-    ASSERT_TRUE(server_->ok()) << "Xvfb did not start";
+    ASSERT_FALSE(server_->name.empty()) << "Xvfb did not start";
     x_ = std::make_unique<XClient>(server_->name);
     ASSERT_TRUE(x_->d && (desktop.monitors.empty() || x_->setMonitors(desktop.monitors)));
     Display* d = x_->d;
@@ -194,7 +193,8 @@ TEST_F(Viewer, ControlsBoxFirstThenTheWindowOnThePrimaryMonitor) {
     EXPECT_NEAR((double)box.height / first.height, c.dpi ? 2 : 1, 0.2) << c.dpi;
     EXPECT_NEAR(box.x + box.width / 2, p.x + p.width / 2, 1) << c.screen;
     EXPECT_NEAR(box.y + box.height / 2, p.y + p.height / 2, 1) << c.screen;
-    EXPECT_FALSE(x_->windowShown(windowTitle)) << "the window came before the box was dismissed";
+    EXPECT_FALSE(x_->waitForWindow(windowTitle, nullptr, 0))
+        << "the window came before the box was dismissed";
     ASSERT_TRUE(dismiss(box_) && x_->waitForWindow(windowTitle, &window_, 60000));
     const WindowInfo o = outer(window_);
     EXPECT_EQ((std::vector<int>{o.x, o.y, o.width, o.height}),
@@ -301,7 +301,8 @@ TEST_F(Viewer, FailedStartsSayWhyAndEndWithStatusOne) {
     WindowInfo error;
     ASSERT_TRUE(dismiss(box_) && x_->waitForWindow("Error", &error, 60000)) << c.name;
     EXPECT_TRUE(viewer_->running()) << c.name;
-    EXPECT_FALSE(x_->windowShown(windowTitle)) << c.name << ": a blank window was shown";
+    EXPECT_FALSE(x_->waitForWindow(windowTitle, nullptr, 0))
+        << c.name << ": a blank window was shown";
     ASSERT_TRUE(dismiss(error));
     EXPECT_EQ(viewer_->wait(10000), 1) << c.name;
     TearDown();

@@ -43,8 +43,7 @@ inline int differingPixels(const Image& a, const Image& b, int tolerance = 0, in
 struct Xvfb {
   explicit Xvfb(const std::string& screen = "1280x1024x24",
                 const std::vector<std::string>& extra = {});
-  bool ok() const { return !name.empty(); }
-  std::string name;  // ":N"
+  std::string name;  // ":N", or empty if it did not start
   std::unique_ptr<Child> server;
 };
 
@@ -63,7 +62,6 @@ struct XClient {
 
   // Waits up to timeoutMs for a viewable window named name, at any depth (a manager reparents).
   bool waitForWindow(const std::string& name, WindowInfo* out, int timeoutMs = 10000);
-  bool windowShown(const std::string& name) { return waitForWindow(name, nullptr, 0); }
   WindowInfo geometry(Window w);
   Image grab(int x, int y, int width, int height);  // a root area
 
