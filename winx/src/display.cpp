@@ -43,12 +43,11 @@ XRectangle primaryMonitor(Display* d, int screen) {
     return r;
   }
   XRRMonitorInfo* monitors = XRRGetMonitors(d, RootWindow(d, screen), True, &n);
-  for (int i = n - 1; i >= 0; --i) {
-    if (i == 0 || monitors[i].primary) {
-      r = XRectangle{(short)monitors[i].x, (short)monitors[i].y, (unsigned short)monitors[i].width,
-                     (unsigned short)monitors[i].height};
-      if (monitors[i].primary) break;
-    }
+  int pick = 0;
+  while (pick < n && !monitors[pick].primary) ++pick;
+  if (n > 0) {
+    const XRRMonitorInfo& m = monitors[pick < n ? pick : 0];
+    r = XRectangle{(short)m.x, (short)m.y, (unsigned short)m.width, (unsigned short)m.height};
   }
   if (monitors) XRRFreeMonitors(monitors);
   return r;
