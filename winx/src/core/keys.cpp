@@ -1,5 +1,7 @@
 #include "keys.h"
 
+// Constants only, nothing linked: xkbcommon's keysyms have the same values, so this one table
+// serves every backend.
 #include <X11/keysym.h>
 
 namespace winx {

@@ -1,4 +1,5 @@
-// Key mapping from X keysyms to Win32 virtual keys and typed characters. Pure logic.
+// Key mapping from keysyms (X's values, which xkbcommon shares) to Win32 virtual keys and
+// typed characters. Pure logic.
 #pragma once
 
 #include <string>

@@ -53,28 +53,17 @@ bool nextMessage(MSG* out, bool remove) {
   return false;
 }
 
-// Blocks until the X connection has input or the next timer is due. False when nothing
-// can ever arrive (no connection and no timer), which would otherwise hang forever.
+// Blocks until the backend has input or the next timer is due. False when nothing can ever
+// arrive (no connection and no timer), which would otherwise hang forever.
 bool waitForInput() {
-  State& s = state();
-  Display* d = openDisplayOrNull();
-  const int64_t timeout = s.timers.msUntilNext(nowMs());
-  if (d == nullptr && timeout < 0) {
+  const int64_t timeout = state().timers.msUntilNext(nowMs());
+  if (const Backend* b = connectedBackend()) {
+    return b->waitForEvents((int)timeout);
+  }
+  if (timeout < 0) {
     return false;
   }
-  pollfd pfd = {};
-  int count = 0;
-  if (d != nullptr) {
-    XFlush(d);
-    // Xlib may hold events already read from the socket; poll would not see them.
-    if (QLength(d) > 0) {
-      return true;
-    }
-    pfd.fd = ConnectionNumber(d);
-    pfd.events = POLLIN;
-    count = 1;
-  }
-  while (poll(count ? &pfd : nullptr, (nfds_t)count, (int)timeout) < 0) {
+  while (poll(nullptr, 0, (int)timeout) < 0) {
     if (errno != EINTR) {
       return false;
     }
@@ -82,7 +71,23 @@ bool waitForInput() {
   return true;
 }
 
+// Input waiting in the backend, into the queue.
+void pumpEvents() {
+  if (const Backend* b = connectedBackend()) {
+    b->pumpEvents();
+  }
+}
+
 }  // namespace
+
+void postInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, POINT pt,
+               const std::string& chars) {
+  QueuedMessage q;
+  q.msg = makeMessage(hwnd, message, wParam, lParam);
+  q.msg.pt = pt;
+  q.chars = chars;
+  state().queue.post(q);
+}
 
 }  // namespace winx
 
@@ -92,7 +97,7 @@ BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT removeMsg) {
   if (msg == nullptr) {
     return FALSE;
   }
-  winx::pumpXEvents(true);
+  winx::pumpEvents();
   return winx::nextMessage(msg, (removeMsg & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
 
@@ -101,7 +106,7 @@ BOOL GetMessageA(LPMSG msg, HWND, UINT, UINT) {
     return -1;
   }
   for (;;) {
-    winx::pumpXEvents(true);
+    winx::pumpEvents();
     if (winx::nextMessage(msg, true)) {
       return msg->message == WM_QUIT ? 0 : 1;
     }

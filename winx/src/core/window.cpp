@@ -1,8 +1,5 @@
 // Window classes and windows: creation, showing, sizing, painting, timers and capture.
 #include <strings.h>
-#include <unistd.h>
-
-#include <X11/Xatom.h>
 
 #include "winx_state.h"
 
@@ -19,71 +16,7 @@ const winx::RegisteredClass* findClass(const char* name) {
   return nullptr;
 }
 
-// Win32 screen coordinates start at the primary monitor's top-left corner.
-int rootX(int x) {
-  return state().primary.x + x;
-}
-int rootY(int y) {
-  return state().primary.y + y;
-}
-
-// A fixed size (min = max) at an exact position: Win32 windows go where they are told.
-void setSizeHints(HWND__* w) {
-  XSizeHints* hints = XAllocSizeHints();
-  hints->flags = USPosition | PPosition | USSize | PSize | PMinSize | PMaxSize | PWinGravity;
-  hints->x = rootX(w->x);
-  hints->y = rootY(w->y);
-  hints->width = hints->min_width = hints->max_width = w->width;
-  hints->height = hints->min_height = hints->max_height = w->height;
-  hints->win_gravity = NorthWestGravity;
-  XSetWMNormalHints(display(), w->xwin, hints);
-  XFree(hints);
-}
-
-// A fixed-size window offers neither resizing nor maximising (Motif hints, which window
-// managers honour for fixed-size dialogs): flags, functions, decorations, input mode, status.
-void setNoResizeHints(Window xwin) {
-  enum { functions = 1, decorations = 2 };
-  enum { funcMove = 4, funcMinimize = 8, funcClose = 32 };
-  enum { decorBorder = 2, decorTitle = 8, decorMenu = 16, decorMinimize = 32 };
-  const long hints[5] = {functions | decorations, funcMove | funcMinimize | funcClose,
-                         decorBorder | decorTitle | decorMenu | decorMinimize, 0, 0};
-  const Atom atom = state().motifWmHints;
-  XChangeProperty(display(), xwin, atom, atom, 32, PropModeReplace, (const unsigned char*)hints, 5);
-}
-
 }  // namespace
-
-void setDesktopProperties(Window xwin, const std::string& title, bool dialog) {
-  State& s = state();
-  Display* d = display();
-  // WM_NAME, WM_ICON_NAME, WM_CLIENT_MACHINE, WM_CLASS and WM_HINTS in one call, as Xlib has it.
-  XTextProperty name = {};
-  char* text = const_cast<char*>(title.c_str());
-  XStringListToTextProperty(&text, 1, &name);
-  XWMHints* hints = XAllocWMHints();
-  hints->flags = InputHint | StateHint;
-  hints->input = True;  // we take the keyboard when the window manager gives it
-  hints->initial_state = NormalState;
-  XClassHint* cls = XAllocClassHint();
-  cls->res_name = const_cast<char*>("bowlview");
-  cls->res_class = const_cast<char*>("bowlview");
-  XSetWMProperties(d, xwin, &name, &name, nullptr, 0, nullptr, hints, cls);
-  XFree(cls);
-  XFree(hints);
-  XFree(name.value);
-  // ANSI text; the same bytes are valid UTF-8 for ASCII titles.
-  XChangeProperty(d, xwin, s.netWmName, s.utf8String, 8, PropModeReplace,
-                  (const unsigned char*)title.data(), (int)title.size());
-  const long pid = (long)getpid();
-  XChangeProperty(d, xwin, s.netWmPid, XA_CARDINAL, 32, PropModeReplace, (const unsigned char*)&pid,
-                  1);
-  if (dialog) {
-    XChangeProperty(d, xwin, s.netWmWindowType, XA_ATOM, 32, PropModeReplace,
-                    (const unsigned char*)&s.netWmWindowTypeDialog, 1);
-  }
-  setNoResizeHints(xwin);
-}
 
 HWND__* liveWindow(HWND hwnd) {
   if (hwnd == nullptr) {
@@ -97,9 +30,9 @@ HWND__* liveWindow(HWND hwnd) {
   return nullptr;
 }
 
-HWND__* windowFromX(Window xwin) {
+HWND__* findWindow(const std::function<bool(const HWND__&)>& match) {
   for (const auto& w : state().windows) {
-    if (!w->destroyed && w->xwin == xwin && xwin != 0) {
+    if (!w->destroyed && match(*w)) {
       return w.get();
     }
   }
@@ -114,44 +47,39 @@ LRESULT sendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return w->proc(hwnd, msg, wParam, lParam);
 }
 
-bool createXWindow(HWND__* w, Visual* visual, int depth) {
+void resized(HWND__* w, int width, int height) {
+  if (width == w->width && height == w->height) {
+    return;
+  }
+  // Size hints are advisory: whoever resized us, the window procedure hears of it.
+  w->width = width;
+  w->height = height;
+  if (!w->iconic) {
+    sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+  }
+}
+
+// Minimised (unmapped by the window manager, or marked iconic) or shown again: Win32 tells the
+// window procedure with WM_SIZE, SIZE_MINIMIZED at 0 x 0, then SIZE_RESTORED.
+void setIconic(HWND__* w, bool iconic) {
+  if (w->iconic == iconic || !w->visible) {
+    return;  // no news, or our own ShowWindow(SW_HIDE)
+  }
+  w->iconic = iconic;
+  if (iconic) {
+    sendMessage(w, WM_SIZE, SIZE_MINIMIZED, 0);
+  } else {
+    w->needsPaint = true;
+    sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->width, w->height));
+  }
+}
+
+void loseCapture(HWND__* w) {
   State& s = state();
-  Display* d = display();
-  const Window root = RootWindow(d, s.screen);
-  if (w->xwin != 0) {
-    // The visual of an X window is fixed at creation; a new one needs a new window.
-    XDestroyWindow(d, w->xwin);
-    if (w->colormap != 0) {
-      XFreeColormap(d, w->colormap);
-    }
-    w->xwin = 0;
-    w->colormap = 0;
+  if (s.capture == w) {
+    s.capture = nullptr;
+    sendMessage(w, WM_CAPTURECHANGED, 0, 0);
   }
-  XSetWindowAttributes attrs = {};
-  attrs.colormap = XCreateColormap(d, root, visual, AllocNone);
-  attrs.background_pixmap = None;  // no class brush: nothing erases the client area
-  attrs.border_pixel = 0;
-  attrs.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask |
-                     ButtonPressMask | ButtonReleaseMask | PointerMotionMask | FocusChangeMask |
-                     LeaveWindowMask | PropertyChangeMask;
-  trapErrors();
-  const Window xwin = XCreateWindow(
-      d, root, rootX(w->x), rootY(w->y), (unsigned)w->width, (unsigned)w->height, 0, depth,
-      InputOutput, visual, CWColormap | CWBackPixmap | CWBorderPixel | CWEventMask, &attrs);
-  if (untrapErrors() != 0) {
-    XFreeColormap(d, attrs.colormap);
-    return false;
-  }
-  w->xwin = xwin;
-  w->colormap = attrs.colormap;
-  setSizeHints(w);
-  setDesktopProperties(xwin, w->title, false);
-  Atom protocols[] = {s.wmDeleteWindow};
-  XSetWMProtocols(d, xwin, protocols, 1);
-  if (w->visible) {
-    XMapRaised(d, xwin);
-  }
-  return true;
 }
 
 }  // namespace winx
@@ -182,15 +110,14 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
   w->y = y;
   w->width = width;
   w->height = height;
-  w->xwin = 0;
-  w->colormap = 0;
+  w->native = nullptr;
   w->pixelFormat = 0;
   w->visible = w->iconic = w->shownOnce = w->needsPaint = w->destroyed = false;
   w->refusedWidth = w->refusedHeight = 0;
   w->dc = HDC__{w, nullptr};
   state().windows.push_back(std::move(owned));
 
-  // The X window waits for the pixel format, which fixes its visual (see SetPixelFormat).
+  // The native window waits for the pixel format, which fixes its visual (see SetPixelFormat).
   if (!sendMessage(w, WM_NCCREATE, 0, 0)) {
     DestroyWindow(w);
     return nullptr;
@@ -207,22 +134,20 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
   if (w == nullptr) {
     return FALSE;
   }
-  Display* d = winx::display();
+  const winx::Backend& b = winx::backend();
   const BOOL wasVisible = w->visible;
   if (cmdShow == SW_HIDE) {
-    if (w->xwin != 0) {
-      XUnmapWindow(d, w->xwin);
+    if (w->native != nullptr) {
+      b.showWindow(w, false);
     }
     w->visible = false;
     return wasVisible;
   }
-  if (w->xwin == 0 &&
-      !winx::createXWindow(w, DefaultVisual(d, state().screen), DefaultDepth(d, state().screen))) {
+  if (w->native == nullptr && !b.createWindow(w, 0)) {
     return wasVisible;
   }
   w->visible = true;
-  XMapRaised(d, w->xwin);
-  XFlush(d);
+  b.showWindow(w, true);
   sendMessage(w, WM_SHOWWINDOW, TRUE, 0);
   if (!w->shownOnce) {
     w->shownOnce = true;
@@ -257,15 +182,8 @@ BOOL DestroyWindow(HWND hwnd) {
   w->destroyed = true;
   s.timers.killWindow(hwnd);
   s.queue.dropWindow(hwnd);
-  if (w->xwin != 0) {
-    Display* d = winx::display();
-    XDestroyWindow(d, w->xwin);
-    if (w->colormap != 0) {
-      XFreeColormap(d, w->colormap);
-    }
-    XFlush(d);
-    w->xwin = 0;
-    w->colormap = 0;
+  if (w->native != nullptr) {
+    winx::backend().destroyWindow(w);
   }
   return TRUE;
 }
@@ -324,35 +242,32 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (w == nullptr) {
     return FALSE;
   }
-  Display* d = w->xwin ? winx::display() : nullptr;
+  const winx::Backend* b = w->native ? &winx::backend() : nullptr;
   if (!(flags & SWP_NOMOVE)) {
     w->x = x;
     w->y = y;
-    if (d) {
-      XMoveWindow(d, w->xwin, winx::rootX(x), winx::rootY(y));
+    if (b) {
+      b->moveWindow(w);
     }
   }
-  if (!(flags & SWP_NOZORDER) && insertAfter == HWND_TOP && d) {
-    XRaiseWindow(d, w->xwin);
+  if (!(flags & SWP_NOZORDER) && insertAfter == HWND_TOP && b) {
+    b->raiseWindow(w);
   }
   const bool resize = !(flags & SWP_NOSIZE) && cx > 0 && cy > 0 && !w->iconic &&
                       (cx != w->width || cy != w->height);
-  if (resize && d != nullptr) {
-    // The X window changes size when the server says so (ConfigureNotify), and a size the
-    // window manager imposed is asked back from once only: if it insists, it wins.
+  if (resize && b != nullptr) {
+    // The native window changes size when the window system says so (resized()), and a size
+    // the window manager imposed is asked back from once only: if it insists, it wins.
     if (w->width == w->refusedWidth && w->height == w->refusedHeight) {
       return TRUE;
     }
     w->refusedWidth = w->width;
     w->refusedHeight = w->height;
-    XResizeWindow(d, w->xwin, (unsigned)cx, (unsigned)cy);
+    b->resizeWindow(w, cx, cy);
   } else if (resize) {
     w->width = cx;
     w->height = cy;
     sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(cx, cy));  // may re-enter SetWindowPos
-  }
-  if (d) {
-    XFlush(d);
   }
   return TRUE;
 }
@@ -375,8 +290,8 @@ HWND SetCapture(HWND hwnd) {
   if (liveWindow(hwnd) == nullptr) {
     return previous;
   }
-  // X already routes the pointer to us while a button is held (the implicit grab), so
-  // capture is bookkeeping; an explicit grab would fail with AlreadyGrabbed.
+  // Window systems already route the pointer to us while a button is held (the implicit
+  // grab), so capture is bookkeeping; an explicit X grab would fail with AlreadyGrabbed.
   s.capture = hwnd;
   if (previous != nullptr && previous != hwnd) {
     sendMessage(previous, WM_CAPTURECHANGED, 0, (LPARAM)hwnd);

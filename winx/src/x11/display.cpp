@@ -1,15 +1,13 @@
-// The X connection, error handling and the clock.
+// The X connection, error handling and the screen.
 #include <X11/XKBlib.h>
 #include <X11/extensions/Xrandr.h>
 #include <signal.h>
 #include <stdio.h>
-#include <stdlib.h>
-#include <time.h>
 #include <unistd.h>
 
-#include "winx_state.h"
+#include "x11_state.h"
 
-namespace winx {
+namespace winx::x11 {
 
 namespace {
 
@@ -57,17 +55,19 @@ Atom intern(Display* d, const char* name) {
   return XInternAtom(d, name, False);
 }
 
-void openDisplay() {
+}  // namespace
+
+bool connect(std::string* why) {
   State& s = state();
   Display* d = XOpenDisplay(nullptr);
   if (d == nullptr) {
     const char* name = XDisplayName(nullptr);
     if (name == nullptr || *name == '\0') {
-      fprintf(stderr, "winx: cannot open X display: DISPLAY is not set\n");
+      *why = "cannot open X display: DISPLAY is not set";
     } else {
-      fprintf(stderr, "winx: cannot open X display \"%s\"\n", name);
+      *why = std::string("cannot open X display \"") + name + "\"";
     }
-    exit(1);
+    return false;
   }
   XSetErrorHandler(onXError);
   XSetIOErrorHandler(onXIOError);
@@ -88,30 +88,17 @@ void openDisplay() {
   s.motifWmHints = intern(d, "_MOTIF_WM_HINTS");
   s.wmState = intern(d, "WM_STATE");
   s.primary = primaryMonitor(d, s.screen);
+  return true;
 }
-
-}  // namespace
 
 State& state() {
   static State s;
   return s;
 }
 
-Display* display() {
-  if (state().display == nullptr) {
-    openDisplay();
-  }
-  return state().display;
-}
-
-Display* openDisplayOrNull() {
-  return state().display;
-}
-
-int64_t nowMs() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
+void screenSize(int* width, int* height) {
+  *width = state().primary.width;
+  *height = state().primary.height;
 }
 
 void trapErrors() {
@@ -128,27 +115,4 @@ int untrapErrors() {
   return s.trappedError;
 }
 
-}  // namespace winx
-
-int GetSystemMetrics(int index) {
-  winx::display();
-  switch (index) {
-    case SM_CXSCREEN:
-      return winx::state().primary.width;
-    case SM_CYSCREEN:
-      return winx::state().primary.height;
-    default:
-      return 0;
-  }
-}
-
-// Icons and cursors are not drawn by the layer; these are non-null tokens.
-HICON LoadIconA(HINSTANCE, LPCSTR) {
-  static int token;
-  return (HICON)&token;
-}
-
-HCURSOR LoadCursorA(HINSTANCE, LPCSTR) {
-  static int token;
-  return (HCURSOR)&token;
-}
+}  // namespace winx::x11

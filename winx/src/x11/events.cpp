@@ -1,10 +1,12 @@
 // X events into Win32 messages: input, exposure, size changes, close requests, lost grabs.
 #include <X11/keysym.h>
+#include <errno.h>
+#include <poll.h>
 
 #include "keys.h"
-#include "winx_state.h"
+#include "x11_state.h"
 
-namespace winx {
+namespace winx::x11 {
 
 namespace {
 
@@ -34,24 +36,7 @@ LPARAM pointParam(int x, int y) {
 
 void post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int rootX, int rootY,
           const std::string& chars = std::string()) {
-  QueuedMessage q;
-  q.msg.hwnd = hwnd;
-  q.msg.message = message;
-  q.msg.wParam = wParam;
-  q.msg.lParam = lParam;
-  q.msg.time = (DWORD)nowMs();
-  q.msg.pt = POINT{rootX, rootY};
-  q.chars = chars;
-  state().queue.post(q);
-}
-
-// The capture ends without our ReleaseCapture: tell its holder.
-void loseCapture(HWND__* w) {
-  State& s = state();
-  if (s.capture == w) {
-    s.capture = nullptr;
-    sendMessage(w, WM_CAPTURECHANGED, 0, 0);
-  }
+  postInput(hwnd, message, wParam, lParam, POINT{rootX, rootY}, chars);
 }
 
 void onButton(HWND__* w, const XButtonEvent& b, bool pressed) {
@@ -80,33 +65,6 @@ void onKey(HWND__* w, XKeyEvent k, bool pressed) {
   post(w, pressed ? WM_KEYDOWN : WM_KEYUP, vk, lParam, k.x_root, k.y_root, chars);
 }
 
-void onConfigure(HWND__* w, const XConfigureEvent& c) {
-  if (c.width == w->width && c.height == w->height) {
-    return;
-  }
-  // Size hints are advisory: whoever resized us, the window procedure hears of it.
-  w->width = c.width;
-  w->height = c.height;
-  if (!w->iconic) {
-    sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.width, c.height));
-  }
-}
-
-// Minimised (unmapped by the window manager, or marked iconic) or shown again: Win32 tells the
-// window procedure with WM_SIZE, SIZE_MINIMIZED at 0 x 0, then SIZE_RESTORED.
-void setIconic(HWND__* w, bool iconic) {
-  if (w->iconic == iconic || !w->visible) {
-    return;  // no news, or our own ShowWindow(SW_HIDE)
-  }
-  w->iconic = iconic;
-  if (iconic) {
-    sendMessage(w, WM_SIZE, SIZE_MINIMIZED, 0);
-  } else {
-    w->needsPaint = true;
-    sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->width, w->height));
-  }
-}
-
 // ICCCM's WM_STATE: a window manager may keep an iconic window mapped.
 bool markedIconic(HWND__* w) {
   Atom type;
@@ -114,7 +72,7 @@ bool markedIconic(HWND__* w) {
   unsigned long n = 0, left;
   unsigned char* data = nullptr;
   const Atom wmState = state().wmState;
-  const bool iconic = XGetWindowProperty(display(), w->xwin, wmState, 0, 2, False, wmState, &type,
+  const bool iconic = XGetWindowProperty(display(), xwin(w), wmState, 0, 2, False, wmState, &type,
                                          &format, &n, &left, &data) == Success &&
                       data && n >= 1 && format == 32 && ((long*)data)[0] == IconicState;
   if (data) XFree(data);
@@ -123,7 +81,11 @@ bool markedIconic(HWND__* w) {
 
 }  // namespace
 
-void handleXEvent(const XEvent& e, bool inputAllowed) {
+HWND__* windowFromX(Window id) {
+  return id ? findWindow([id](const HWND__& w) { return xwin(&w) == id; }) : nullptr;
+}
+
+void handleEvent(const XEvent& e, bool inputAllowed) {
   HWND__* w = windowFromX(e.xany.window);
   if (w == nullptr) {
     return;
@@ -133,7 +95,7 @@ void handleXEvent(const XEvent& e, bool inputAllowed) {
       w->needsPaint = true;
       break;
     case ConfigureNotify:
-      onConfigure(w, e.xconfigure);
+      resized(w, e.xconfigure.width, e.xconfigure.height);
       break;
     case UnmapNotify:
       loseCapture(w);
@@ -186,19 +148,34 @@ void handleXEvent(const XEvent& e, bool inputAllowed) {
   }
 }
 
-void pumpXEvents(bool inputAllowed) {
-  Display* d = openDisplayOrNull();
-  if (d == nullptr) {
-    return;
-  }
+void pumpEvents(bool inputAllowed) {
+  Display* d = display();
   // One read from the socket, then only what it brought: a steady stream of motion
   // cannot keep us here.
   XPending(d);
   while (QLength(d) > 0) {
     XEvent e;
     XNextEvent(d, &e);
-    handleXEvent(e, inputAllowed);
+    handleEvent(e, inputAllowed);
   }
 }
 
-}  // namespace winx
+bool waitForEvents(int timeoutMs) {
+  Display* d = display();
+  XFlush(d);
+  // Xlib may hold events already read from the socket; poll would not see them.
+  if (QLength(d) > 0) {
+    return true;
+  }
+  pollfd pfd = {};
+  pfd.fd = ConnectionNumber(d);
+  pfd.events = POLLIN;
+  while (poll(&pfd, 1, timeoutMs) < 0) {
+    if (errno != EINTR) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace winx::x11

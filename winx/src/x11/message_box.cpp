@@ -1,6 +1,6 @@
-// MessageBoxA: a small modal Xlib dialog with the text, an OK button and, for errors, a mark.
-// Text is anti-aliased (Xft, fontconfig's default sans) at the desktop's DPI, and the box is
-// sized from it; the core "fixed" font serves where Xft can open no font.
+// MessageBoxA on X: a small modal Xlib dialog with the text, an OK button and, for errors, a
+// mark, laid out by the core. Text is anti-aliased (Xft, fontconfig's default sans) at the
+// desktop's DPI; the core "fixed" font serves where Xft can open no font.
 #include <X11/Xatom.h>
 #include <X11/Xft/Xft.h>
 #include <X11/Xresource.h>
@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "winx_state.h"
+#include "box_layout.h"
+#include "x11_state.h"
 
-namespace winx {
+namespace winx::x11 {
 
 namespace {
 
@@ -24,38 +25,16 @@ struct Font {
   int ascent, descent;
 };
 
-struct Box {
+struct Box : BoxLayout {
   Display* d;
   Window win;
   GC gc;
   XftDraw* draw;
   XftColor black;
   Font font;
-  double scale;  // the desktop's DPI over 96
-  std::vector<std::string> lines;
-  bool errorIcon;
-  int width, height, margin, iconSize;
-  int textX;
-  XRectangle button;
   unsigned long background, buttonFace, red;
   bool buttonHeld;
 };
-
-// Lines of the text; a final line feed ends the last line rather than starting another.
-std::vector<std::string> splitLines(const char* text) {
-  std::vector<std::string> lines(1);
-  for (const char* p = text ? text : ""; *p; ++p) {
-    if (*p == '\n') {
-      lines.emplace_back();
-    } else if (*p != '\r') {
-      lines.back().push_back(*p);
-    }
-  }
-  if (lines.size() > 1 && lines.back().empty()) {
-    lines.pop_back();
-  }
-  return lines;
-}
 
 // The desktop's DPI: the Xft.dpi resource, as desktops publish it; 96 where none is set.
 double desktopDpi(Display* d) {
@@ -122,30 +101,6 @@ unsigned long colour(Display* d, unsigned short r, unsigned short g, unsigned sh
   return XAllocColor(d, DefaultColormap(d, DefaultScreen(d)), &c) ? c.pixel : fallback;
 }
 
-int lineHeight(const Box& b) {
-  return b.font.ascent + b.font.descent + (int)(2 * b.scale);
-}
-
-// Everything scales with the text: margins, the mark and the button.
-void layout(Box& b) {
-  int widest = 0;
-  for (const std::string& l : b.lines) {
-    widest = std::max(widest, textWidth(b, l));
-  }
-  b.margin = (int)(16 * b.scale);
-  b.iconSize = (int)(32 * b.scale);
-  const int buttonWidth = std::max((int)(80 * b.scale), textWidth(b, "OK") + 2 * b.margin);
-  const int buttonHeight = lineHeight(b) + b.margin / 2;
-  const int textHeight = lineHeight(b) * (int)b.lines.size();
-  b.textX = b.margin + (b.errorIcon ? b.iconSize + b.margin : 0);
-  b.width = std::max(b.textX + widest + b.margin, buttonWidth + 2 * b.margin);
-  const int body = std::max(textHeight, b.errorIcon ? b.iconSize : 0);
-  b.height = b.margin + body + b.margin + buttonHeight + b.margin;
-  b.button =
-      XRectangle{(short)((b.width - buttonWidth) / 2), (short)(b.height - b.margin - buttonHeight),
-                 (unsigned short)buttonWidth, (unsigned short)buttonHeight};
-}
-
 void draw(const Box& b) {
   XSetForeground(b.d, b.gc, b.background);
   XFillRectangle(b.d, b.win, b.gc, 0, 0, (unsigned)b.width, (unsigned)b.height);
@@ -164,18 +119,13 @@ void draw(const Box& b) {
     drawText(b, b.textX, y, l);
     y += lineHeight(b);
   }
-  const XRectangle& r = b.button;
+  const auto& r = b.button;
   XSetForeground(b.d, b.gc, b.buttonFace);
   XFillRectangle(b.d, b.win, b.gc, r.x, r.y, r.width, r.height);
   XSetForeground(b.d, b.gc, BlackPixel(b.d, DefaultScreen(b.d)));
   XDrawRectangle(b.d, b.win, b.gc, r.x, r.y, r.width - 1, r.height - 1);
   drawText(b, r.x + (r.width - textWidth(b, "OK")) / 2,
            r.y + (r.height + b.font.ascent - b.font.descent) / 2, "OK");
-}
-
-bool onButton(const Box& b, int x, int y) {
-  const XRectangle& r = b.button;
-  return x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
 }
 
 // True once the event dismisses the box.
@@ -206,7 +156,7 @@ bool handleBoxEvent(Box& b, XEvent& e) {
   }
 }
 
-void setHints(Box& b, HWND owner, const char* caption) {
+void setHints(Box& b, HWND__* owner, const char* caption) {
   setDesktopProperties(b.win, caption ? caption : "Error", true);
   XSizeHints* hints = XAllocSizeHints();
   hints->flags = PPosition | PMinSize | PMaxSize;
@@ -214,9 +164,8 @@ void setHints(Box& b, HWND owner, const char* caption) {
   hints->min_height = hints->max_height = b.height;
   XSetWMNormalHints(b.d, b.win, hints);
   XFree(hints);
-  HWND__* o = liveWindow(owner);
-  if (o != nullptr && o->xwin != 0) {
-    XSetTransientForHint(b.d, b.win, o->xwin);
+  if (xwin(owner) != 0) {
+    XSetTransientForHint(b.d, b.win, xwin(owner));
   }
   Atom protocols[] = {state().wmDeleteWindow};
   XSetWMProtocols(b.d, b.win, protocols, 1);
@@ -224,10 +173,7 @@ void setHints(Box& b, HWND owner, const char* caption) {
 
 }  // namespace
 
-}  // namespace winx
-
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-  using namespace winx;
+int messageBox(HWND__* owner, const char* text, const char* caption, UINT type) {
   Box b = {};
   b.d = display();
   const double dpi = desktopDpi(b.d);
@@ -238,7 +184,9 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   }
   b.lines = splitLines(text);
   b.errorIcon = (type & MB_ICONERROR) != 0;
-  layout(b);
+  b.ascent = b.font.ascent;
+  b.descent = b.font.descent;
+  layOut(b, [&b](const std::string& s) { return textWidth(b, s); });
   const int screen = DefaultScreen(b.d);
   b.background = colour(b.d, 0xe0e0, 0xe0e0, 0xe0e0, WhitePixel(b.d, screen));
   b.buttonFace = colour(b.d, 0xf4f4, 0xf4f4, 0xf4f4, WhitePixel(b.d, screen));
@@ -273,7 +221,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     if (e.xany.window == b.win) {
       done = handleBoxEvent(b, e);
     } else {
-      handleXEvent(e, false);
+      handleEvent(e, false);
     }
   }
 
@@ -287,3 +235,5 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   XFlush(b.d);
   return IDOK;
 }
+
+}  // namespace winx::x11
