@@ -67,9 +67,15 @@ void onButton(HWND__* w, const XButtonEvent& b, bool pressed) {
 void onKey(HWND__* w, XKeyEvent k, bool pressed) {
   char text[16];
   KeySym keysym = NoSymbol;
+  // With Ctrl, Windows types what its own table says (Ctrl+3 nothing, where X gives Esc).
+  const bool control = (k.state & ControlMask) != 0;
+  k.state &= ~(unsigned)ControlMask;
   const int n = XLookupString(&k, text, sizeof text, &keysym, nullptr);
   const UINT vk = virtualKeyFromKeysym(keysym);
-  const std::string chars = pressed ? charactersFromLookup(text, n) : std::string();
+  std::string chars;
+  if (pressed) {
+    chars = control ? controlCharacters(keysym, text, n) : charactersFromLookup(text, n);
+  }
   if (vk == 0 && chars.empty()) {
     return;
   }
@@ -81,7 +87,7 @@ void onKey(HWND__* w, XKeyEvent k, bool pressed) {
 }
 
 void onConfigure(HWND__* w, const XConfigureEvent& c) {
-  if (c.width == w->width && c.height == w->height) {
+  if (c.width == xExtent(w->width) && c.height == xExtent(w->height)) {
     return;
   }
   // Size hints are advisory: whoever resized us, the window procedure hears of it.
@@ -107,7 +113,8 @@ void setIconic(HWND__* w, bool iconic) {
   }
 }
 
-// ICCCM's WM_STATE: a window manager may keep an iconic window mapped.
+// ICCCM's WM_STATE as a window manager last wrote it. It may be stale (the manager died) or
+// forged (any client can write it), so it only counts where the server agrees.
 bool markedIconic(HWND__* w) {
   Atom type;
   int format;
@@ -121,11 +128,40 @@ bool markedIconic(HWND__* w) {
   return iconic;
 }
 
+// Whether the server shows the window: mapped, and every ancestor mapped.
+bool viewable(HWND__* w) {
+  XWindowAttributes a = {};
+  return XGetWindowAttributes(display(), w->xwin, &a) && a.map_state == IsViewable;
+}
+
+// A manager that minimises by hiding only its frame says so with WM_STATE alone; a manager
+// that dies leaves WM_STATE as it was while the server maps the window again.
+void onWmStateChanged(HWND__* w) {
+  const bool shown = viewable(w);
+  if (!shown && markedIconic(w)) {
+    setIconic(w, true);
+  } else if (shown) {
+    setIconic(w, false);
+  }
+}
+
+// Events that report what happened to the window itself: from another client (XSendEvent)
+// they are claims, not facts, and change nothing.
+bool isStateEvent(int type) {
+  return type == UnmapNotify || type == MapNotify || type == ConfigureNotify || type == FocusOut ||
+         type == LeaveNotify;
+}
+
 }  // namespace
+
+bool isCloseRequest(const XClientMessageEvent& c) {
+  return c.message_type == state().wmProtocols && c.format == 32 &&
+         (Atom)c.data.l[0] == state().wmDeleteWindow;
+}
 
 void handleXEvent(const XEvent& e, bool inputAllowed) {
   HWND__* w = windowFromX(e.xany.window);
-  if (w == nullptr) {
+  if (w == nullptr || (e.xany.send_event && isStateEvent(e.type))) {
     return;
   }
   switch (e.type) {
@@ -140,10 +176,10 @@ void handleXEvent(const XEvent& e, bool inputAllowed) {
       setIconic(w, true);
       break;
     case MapNotify:
-      setIconic(w, markedIconic(w));
+      setIconic(w, false);  // mapped by the server: shown, whatever WM_STATE still says
       break;
     case PropertyNotify:
-      if (e.xproperty.atom == state().wmState) setIconic(w, markedIconic(w));
+      if (e.xproperty.atom == state().wmState) onWmStateChanged(w);
       break;
     case FocusOut:
       // Another client grabbed the keyboard (a window switcher, say).
@@ -158,8 +194,7 @@ void handleXEvent(const XEvent& e, bool inputAllowed) {
       }
       break;
     case ClientMessage:
-      if ((Atom)e.xclient.message_type == state().wmProtocols &&
-          (Atom)e.xclient.data.l[0] == state().wmDeleteWindow) {
+      if (isCloseRequest(e.xclient)) {
         post(w, WM_CLOSE, 0, 0, 0, 0);
       }
       break;

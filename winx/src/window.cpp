@@ -33,8 +33,8 @@ void setSizeHints(HWND__* w) {
   hints->flags = USPosition | PPosition | USSize | PSize | PMinSize | PMaxSize | PWinGravity;
   hints->x = rootX(w->x);
   hints->y = rootY(w->y);
-  hints->width = hints->min_width = hints->max_width = w->width;
-  hints->height = hints->min_height = hints->max_height = w->height;
+  hints->width = hints->min_width = hints->max_width = xExtent(w->width);
+  hints->height = hints->min_height = hints->max_height = xExtent(w->height);
   hints->win_gravity = NorthWestGravity;
   XSetWMNormalHints(display(), w->xwin, hints);
   XFree(hints);
@@ -135,9 +135,10 @@ bool createXWindow(HWND__* w, Visual* visual, int depth) {
                      ButtonPressMask | ButtonReleaseMask | PointerMotionMask | FocusChangeMask |
                      LeaveWindowMask | PropertyChangeMask;
   trapErrors();
-  const Window xwin = XCreateWindow(
-      d, root, rootX(w->x), rootY(w->y), (unsigned)w->width, (unsigned)w->height, 0, depth,
-      InputOutput, visual, CWColormap | CWBackPixmap | CWBorderPixel | CWEventMask, &attrs);
+  const Window xwin =
+      XCreateWindow(d, root, rootX(w->x), rootY(w->y), (unsigned)xExtent(w->width),
+                    (unsigned)xExtent(w->height), 0, depth, InputOutput, visual,
+                    CWColormap | CWBackPixmap | CWBorderPixel | CWEventMask, &attrs);
   if (untrapErrors() != 0) {
     XFreeColormap(d, attrs.colormap);
     return false;
@@ -171,7 +172,7 @@ BOOL RegisterClassA(const WNDCLASSA* wc) {
 HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y, int width,
                      int height, HWND, HMENU, HINSTANCE, LPVOID) {
   const winx::RegisteredClass* cls = className ? winx::findClass(className) : nullptr;
-  if (cls == nullptr || width <= 0 || height <= 0) {
+  if (cls == nullptr) {
     return nullptr;
   }
   auto owned = std::make_unique<HWND__>();
@@ -180,8 +181,8 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
   w->title = title ? title : "";
   w->x = x;
   w->y = y;
-  w->width = width;
-  w->height = height;
+  w->width = width > 0 ? width : 0;  // Win32 makes a window of no size, not none
+  w->height = height > 0 ? height : 0;
   w->xwin = 0;
   w->colormap = 0;
   w->pixelFormat = 0;

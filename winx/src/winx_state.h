@@ -97,6 +97,13 @@ int64_t nowMs();
 void trapErrors();
 int untrapErrors();
 
+// The size of the X window for a Win32 extent: Win32 makes empty windows, X refuses them.
+inline int xExtent(int v) {
+  return v > 0 ? v : 1;
+}
+// WM_DELETE_WINDOW as ICCCM has it: WM_PROTOCOLS, format 32, the atom first.
+bool isCloseRequest(const XClientMessageEvent& c);
+
 HWND__* liveWindow(HWND hwnd);
 HWND__* windowFromX(Window xwin);
 LRESULT sendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
