@@ -42,6 +42,11 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
   HWND hwnd = CreateWindowExA(0, windowClassName, windowTitle,
                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, winX, winY,
                               winWidth, winHeight, NULL, NULL, hInstance, NULL);
+  if (hwnd == NULL) {
+    // Without a window no message can ever end the loop: say so rather than wait for ever.
+    MessageBoxA(NULL, "CreateWindowExA failed", "Error", MB_OK | MB_ICONERROR);
+    return 1;
+  }
   ShowWindow(hwnd, nCmdShow);
   UpdateWindow(hwnd);
 

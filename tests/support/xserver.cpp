@@ -86,21 +86,22 @@ Image XClient::grab(int x, int y, int width, int height) {
   return pic;
 }
 
-void XClient::key(unsigned long keysym, bool shift) {
-  const KeyCode code = XKeysymToKeycode(d, keysym), shiftCode = XKeysymToKeycode(d, XK_Shift_L);
-  if (shift) XTestFakeKeyEvent(d, shiftCode, True, CurrentTime);
+void XClient::key(unsigned long keysym, unsigned long modifier) {
+  const KeyCode code = XKeysymToKeycode(d, keysym), held = XKeysymToKeycode(d, modifier);
+  if (modifier) XTestFakeKeyEvent(d, held, True, CurrentTime);
   XTestFakeKeyEvent(d, code, True, CurrentTime);
   XTestFakeKeyEvent(d, code, False, CurrentTime);
-  if (shift) XTestFakeKeyEvent(d, shiftCode, False, CurrentTime);
+  if (modifier) XTestFakeKeyEvent(d, held, False, CurrentTime);
   sync();
 }
 
-void XClient::send(Window w, const char* type, const std::vector<long>& data, bool toRoot) {
+void XClient::send(Window w, const char* type, const std::vector<long>& data, bool toRoot,
+                   int format) {
   XEvent e = {};
   e.xclient.type = ClientMessage;
   e.xclient.window = w;
   e.xclient.message_type = atom(type);
-  e.xclient.format = 32;
+  e.xclient.format = format;
   for (size_t i = 0; i < data.size() && i < 5; ++i) e.xclient.data.l[i] = data[i];
   XSendEvent(d, toRoot ? DefaultRootWindow(d) : w, False,
              toRoot ? SubstructureRedirectMask | SubstructureNotifyMask : NoEventMask, &e);

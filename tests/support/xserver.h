@@ -68,9 +68,11 @@ struct XClient {
   void moveTo(int x, int y) { XTestFakeMotionEvent(d, -1, x, y, CurrentTime), sync(); }
   void button(unsigned n, bool press) { XTestFakeButtonEvent(d, n, press, CurrentTime), sync(); }
   void click(int x, int y) { moveTo(x, y), button(1, true), button(1, false); }
-  void key(unsigned long keysym, bool shift = false);
-  // A client message of type about w: to w itself, or to the root as a pager or wmctrl sends.
-  void send(Window w, const char* type, const std::vector<long>& data, bool toRoot);
+  void key(unsigned long keysym, unsigned long modifier = 0);  // modifier: a keysym held
+  // A client message of type about w: to w itself, or to the root as a pager or wmctrl sends;
+  // format 8 carries the items' bytes as they lie in memory.
+  void send(Window w, const char* type, const std::vector<long>& data, bool toRoot,
+            int format = 32);
   // Replaces the screen's RandR monitors with these, the first one primary.
   bool setMonitors(const std::vector<XRectangle>& monitors);
   // A window property's items, 8- or 32-bit, read whole.

@@ -65,4 +65,33 @@ std::string charactersFromLookup(const char* text, int length) {
   return out;
 }
 
+std::string controlCharacters(unsigned long keysym, const char* text, int length) {
+  switch (keysym) {
+    case XK_Return:
+    case XK_KP_Enter:
+      return "\n";
+    case XK_BackSpace:
+      return "\x7f";
+    case XK_Escape:
+      return "\x1b";
+    case XK_space:
+      return " ";
+    default:
+      break;
+  }
+  if (length != 1) {
+    return std::string();
+  }
+  const char c = text[0];
+  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+    return std::string(1, (char)(c & 0x1f));
+  }
+  // [ \ ] ^ _ give 27 to 31; digits and the rest type nothing (X maps Ctrl+3 to Esc).
+  static const char controls[] = "[\\]^_";
+  for (int i = 0; controls[i]; ++i) {
+    if (c == controls[i]) return std::string(1, (char)(27 + i));
+  }
+  return std::string();
+}
+
 }  // namespace winx

@@ -99,7 +99,7 @@ BOOL RegisterClassA(const WNDCLASSA* wc) {
 HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y, int width,
                      int height, HWND, HMENU, HINSTANCE, LPVOID) {
   const winx::RegisteredClass* cls = className ? winx::findClass(className) : nullptr;
-  if (cls == nullptr || width <= 0 || height <= 0) {
+  if (cls == nullptr) {
     return nullptr;
   }
   auto owned = std::make_unique<HWND__>();
@@ -108,8 +108,8 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
   w->title = title ? title : "";
   w->x = x;
   w->y = y;
-  w->width = width;
-  w->height = height;
+  w->width = width > 0 ? width : 0;  // Win32 makes a window of no size, not none
+  w->height = height > 0 ? height : 0;
   w->native = nullptr;
   w->pixelFormat = 0;
   w->visible = w->iconic = w->shownOnce = w->needsPaint = w->destroyed = false;

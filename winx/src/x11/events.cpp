@@ -52,9 +52,15 @@ void onButton(HWND__* w, const XButtonEvent& b, bool pressed) {
 void onKey(HWND__* w, XKeyEvent k, bool pressed) {
   char text[16];
   KeySym keysym = NoSymbol;
+  // With Ctrl, Windows types what its own table says (Ctrl+3 nothing, where X gives Esc).
+  const bool control = (k.state & ControlMask) != 0;
+  k.state &= ~(unsigned)ControlMask;
   const int n = XLookupString(&k, text, sizeof text, &keysym, nullptr);
   const UINT vk = virtualKeyFromKeysym(keysym);
-  const std::string chars = pressed ? charactersFromLookup(text, n) : std::string();
+  std::string chars;
+  if (pressed) {
+    chars = control ? controlCharacters(keysym, text, n) : charactersFromLookup(text, n);
+  }
   if (vk == 0 && chars.empty()) {
     return;
   }
@@ -65,7 +71,15 @@ void onKey(HWND__* w, XKeyEvent k, bool pressed) {
   post(w, pressed ? WM_KEYDOWN : WM_KEYUP, vk, lParam, k.x_root, k.y_root, chars);
 }
 
-// ICCCM's WM_STATE: a window manager may keep an iconic window mapped.
+// The X window of an empty Win32 window is as small as X allows (xExtent): that is no news.
+void onConfigure(HWND__* w, const XConfigureEvent& c) {
+  if (c.width != xExtent(w->width) || c.height != xExtent(w->height)) {
+    resized(w, c.width, c.height);
+  }
+}
+
+// ICCCM's WM_STATE as a window manager last wrote it. It may be stale (the manager died) or
+// forged (any client can write it), so it only counts where the server agrees.
 bool markedIconic(HWND__* w) {
   Atom type;
   int format;
@@ -79,7 +93,36 @@ bool markedIconic(HWND__* w) {
   return iconic;
 }
 
+// Whether the server shows the window: mapped, and every ancestor mapped.
+bool viewable(HWND__* w) {
+  XWindowAttributes a = {};
+  return XGetWindowAttributes(display(), xwin(w), &a) && a.map_state == IsViewable;
+}
+
+// A manager that minimises by hiding only its frame says so with WM_STATE alone; a manager
+// that dies leaves WM_STATE as it was while the server maps the window again.
+void onWmStateChanged(HWND__* w) {
+  const bool shown = viewable(w);
+  if (!shown && markedIconic(w)) {
+    setIconic(w, true);
+  } else if (shown) {
+    setIconic(w, false);
+  }
+}
+
+// Events that report what happened to the window itself: from another client (XSendEvent)
+// they are claims, not facts, and change nothing.
+bool isStateEvent(int type) {
+  return type == UnmapNotify || type == MapNotify || type == ConfigureNotify || type == FocusOut ||
+         type == LeaveNotify;
+}
+
 }  // namespace
+
+bool isCloseRequest(const XClientMessageEvent& c) {
+  return c.message_type == state().wmProtocols && c.format == 32 &&
+         (Atom)c.data.l[0] == state().wmDeleteWindow;
+}
 
 HWND__* windowFromX(Window id) {
   return id ? findWindow([id](const HWND__& w) { return xwin(&w) == id; }) : nullptr;
@@ -87,7 +130,7 @@ HWND__* windowFromX(Window id) {
 
 void handleEvent(const XEvent& e, bool inputAllowed) {
   HWND__* w = windowFromX(e.xany.window);
-  if (w == nullptr) {
+  if (w == nullptr || (e.xany.send_event && isStateEvent(e.type))) {
     return;
   }
   switch (e.type) {
@@ -95,17 +138,17 @@ void handleEvent(const XEvent& e, bool inputAllowed) {
       w->needsPaint = true;
       break;
     case ConfigureNotify:
-      resized(w, e.xconfigure.width, e.xconfigure.height);
+      onConfigure(w, e.xconfigure);
       break;
     case UnmapNotify:
       loseCapture(w);
       setIconic(w, true);
       break;
     case MapNotify:
-      setIconic(w, markedIconic(w));
+      setIconic(w, false);  // mapped by the server: shown, whatever WM_STATE still says
       break;
     case PropertyNotify:
-      if (e.xproperty.atom == state().wmState) setIconic(w, markedIconic(w));
+      if (e.xproperty.atom == state().wmState) onWmStateChanged(w);
       break;
     case FocusOut:
       // Another client grabbed the keyboard (a window switcher, say).
@@ -120,8 +163,7 @@ void handleEvent(const XEvent& e, bool inputAllowed) {
       }
       break;
     case ClientMessage:
-      if ((Atom)e.xclient.message_type == state().wmProtocols &&
-          (Atom)e.xclient.data.l[0] == state().wmDeleteWindow) {
+      if (isCloseRequest(e.xclient)) {
         post(w, WM_CLOSE, 0, 0, 0, 0);
       }
       break;

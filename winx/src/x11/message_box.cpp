@@ -101,6 +101,34 @@ unsigned long colour(Display* d, unsigned short r, unsigned short g, unsigned sh
   return XAllocColor(d, DefaultColormap(d, DefaultScreen(d)), &c) ? c.pixel : fallback;
 }
 
+// The core's layout, measured in the box's font.
+void layout(Box& b) {
+  b.ascent = b.font.ascent;
+  b.descent = b.font.descent;
+  layOut(b, [&b](const std::string& s) { return textWidth(b, s); });
+}
+
+// A box never exceeds its monitor: at a DPI too high for it (or a nonsense one), the text is
+// made smaller until the box fits, though never below the size it has at 96 DPI.
+void fitMonitor(Box& b) {
+  const XRectangle& m = state().primary;
+  for (int tries = 0; tries < 4 && b.scale > 1.0; ++tries) {
+    const double fit = std::min(0.9 * m.width / b.width, 0.9 * m.height / b.height);
+    if (fit >= 1.0) {
+      return;
+    }
+    const double scale = std::max(1.0, b.scale * fit);
+    const Font smaller = openFont(b.d, 96.0 * scale);
+    if (smaller.xft == nullptr && smaller.core == nullptr) {
+      return;
+    }
+    closeFont(b.d, b.font);
+    b.font = smaller;
+    b.scale = scale;
+    layout(b);
+  }
+}
+
 void draw(const Box& b) {
   XSetForeground(b.d, b.gc, b.background);
   XFillRectangle(b.d, b.win, b.gc, 0, 0, (unsigned)b.width, (unsigned)b.height);
@@ -150,7 +178,7 @@ bool handleBoxEvent(Box& b, XEvent& e) {
     case ButtonRelease:
       return b.buttonHeld && e.xbutton.button == Button1 && onButton(b, e.xbutton.x, e.xbutton.y);
     case ClientMessage:
-      return (Atom)e.xclient.data.l[0] == state().wmDeleteWindow;  // closing it counts as OK
+      return isCloseRequest(e.xclient);  // closing it counts as OK
     default:
       return false;
   }
@@ -184,9 +212,8 @@ int messageBox(HWND__* owner, const char* text, const char* caption, UINT type) 
   }
   b.lines = splitLines(text);
   b.errorIcon = (type & MB_ICONERROR) != 0;
-  b.ascent = b.font.ascent;
-  b.descent = b.font.descent;
-  layOut(b, [&b](const std::string& s) { return textWidth(b, s); });
+  layout(b);
+  fitMonitor(b);
   const int screen = DefaultScreen(b.d);
   b.background = colour(b.d, 0xe0e0, 0xe0e0, 0xe0e0, WhitePixel(b.d, screen));
   b.buttonFace = colour(b.d, 0xf4f4, 0xf4f4, 0xf4f4, WhitePixel(b.d, screen));

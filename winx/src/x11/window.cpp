@@ -24,8 +24,8 @@ void setSizeHints(HWND__* w) {
   hints->flags = USPosition | PPosition | USSize | PSize | PMinSize | PMaxSize | PWinGravity;
   hints->x = rootX(w->x);
   hints->y = rootY(w->y);
-  hints->width = hints->min_width = hints->max_width = w->width;
-  hints->height = hints->min_height = hints->max_height = w->height;
+  hints->width = hints->min_width = hints->max_width = xExtent(w->width);
+  hints->height = hints->min_height = hints->max_height = xExtent(w->height);
   hints->win_gravity = NorthWestGravity;
   XSetWMNormalHints(display(), xwin(w), hints);
   XFree(hints);
@@ -74,8 +74,8 @@ bool createXWindow(HWND__* w, Visual* visual, int depth) {
                      ButtonPressMask | ButtonReleaseMask | PointerMotionMask | FocusChangeMask |
                      LeaveWindowMask | PropertyChangeMask;
   trapErrors();
-  const Window id = XCreateWindow(d, root, rootX(w->x), rootY(w->y), (unsigned)w->width,
-                                  (unsigned)w->height, 0, depth, InputOutput, visual,
+  const Window id = XCreateWindow(d, root, rootX(w->x), rootY(w->y), (unsigned)xExtent(w->width),
+                                  (unsigned)xExtent(w->height), 0, depth, InputOutput, visual,
                                   CWColormap | CWBackPixmap | CWBorderPixel | CWEventMask, &attrs);
   if (untrapErrors() != 0) {
     XFreeColormap(d, attrs.colormap);

@@ -41,6 +41,13 @@ inline Display* display() {
 void trapErrors();
 int untrapErrors();
 
+// The size of the X window for a Win32 extent: Win32 makes empty windows, X refuses them.
+inline int xExtent(int v) {
+  return v > 0 ? v : 1;
+}
+// WM_DELETE_WINDOW as ICCCM has it: WM_PROTOCOLS, format 32, the atom first.
+bool isCloseRequest(const XClientMessageEvent& c);
+
 inline Window xwin(const HWND__* w) {
   return w && w->native ? static_cast<const NativeWindow*>(w->native)->id : 0;
 }
