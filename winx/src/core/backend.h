@@ -34,8 +34,9 @@ struct HWND__ {
 
 namespace winx {
 
-// One window system. The core picks one at start (see backend_choice.cpp) and calls it only
-// through this table; it connects on first need, so that the pure parts run without one.
+// One window system. The core chooses and connects one once, when first needed
+// (backend_choice.cpp), so that the pure parts run without any, and calls it only through this
+// table.
 struct Backend {
   const char* name;  // as BOWLVIEW_BACKEND names it
   // Opens the connection; false with a one-line reason when there is none.
@@ -44,7 +45,7 @@ struct Backend {
   void (*screenSize)(int* width, int* height);
 
   // Creates (or re-creates) w's native window for a pixel format (0: the default), shown
-  // if w is visible; sets w->native.
+  // if w is visible; sets w->native, null again on failure.
   bool (*createWindow)(HWND__* w, int pixelFormat);
   // Destroys the native window and clears w->native.
   void (*destroyWindow)(HWND__* w);
