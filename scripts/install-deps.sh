@@ -7,7 +7,7 @@ set -euo pipefail
 packages_for() {
   case "$1" in
     # The viewer alone: what building it and opening it on a display take.
-    build) echo "cmake g++ make libx11-dev libxrandr-dev libxft-dev fonts-dejavu-core libgl-dev libgl1-mesa-dri x11-utils" ;;
+    build) echo "cmake g++ make libx11-dev libxrandr-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core libgl-dev libgl1-mesa-dri x11-utils" ;;
     # The run command's recorded session where no display is reachable.
     record) echo "xvfb xdotool imagemagick" ;;
     test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb openbox icewm valgrind" ;;

@@ -1,5 +1,5 @@
 // winx: the part of Win32, GDI and WGL that bowlview uses, on a window system chosen at start:
-// X11 (Xlib, GLX, RandR, Xft). A core that knows no window system serves these declarations
+// X11 (Xlib, GLX, RandR). A core that knows no window system serves these declarations
 // through a backend (winx/src/core/backend.h).
 //
 // Implemented: one thread; window classes and top-level windows; sent, posted and generated

@@ -1,4 +1,4 @@
-// The X11 backend's own state (Xlib, GLX, RandR, Xft): one struct, one thread, no locks.
+// The X11 backend's own state (Xlib, GLX, RandR): one struct, one thread, no locks.
 #pragma once
 
 #include <X11/Xlib.h>
