@@ -1,0 +1,63 @@
+// The Wayland harness proven on clients that exist as packages, until the viewer's own tests on
+// these compositors take its place: a window shows where the compositor says, input reaches it,
+// and it can be hidden and shown again.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "tests/support/compositor.h"
+
+// wev's window is a checkerboard of these two greys; it prints every event it gets.
+static const std::vector<int> kLight = {0xee, 0xee, 0xee}, kDark = {0x66, 0x66, 0x66};
+
+// Whether at least a quarter of r's pixels are near colour.
+static bool covers(const Image& image, const Rect& r, const std::vector<int>& colour) {
+  int n = 0;
+  for (int y = r.y; y < r.y + r.height && y < image.height; ++y) {
+    for (int x = r.x; x < r.x + r.width && x < image.width; ++x) n += near(image.at(x, y), colour);
+  }
+  return n * 4 >= r.width * r.height;
+}
+
+static bool checkerboardShows(Compositor& c, const Rect& r) {
+  const Image shot = c.screenshot();
+  return covers(shot, r, kLight) && covers(shot, r, kDark);
+}
+
+class OnCompositor : public ::testing::TestWithParam<std::tuple<std::string, int>> {};
+
+TEST_P(OnCompositor, WindowShowsTakesPointerAndKeysAndHides) {
+  const auto& [name, scale] = GetParam();
+  if (!onPath(name) || !onPath("wev")) GTEST_SKIP() << name << " or wev is not installed";
+  std::unique_ptr<Compositor> c;
+  if (name == "sway") c = std::make_unique<Sway>(1280, 1024, scale);
+  if (name == "weston") c = std::make_unique<Weston>(1280, 1024, scale);
+  ASSERT_TRUE(c->ok()) << c->error;
+  Child wev({"stdbuf", "-oL", "wev"}, c->clientEnv(), true);
+  Rect r;
+  ASSERT_TRUE(waitUntil([&] { return c->findWindow("wev", &r); })) << wev.stderrText();
+  EXPECT_TRUE(waitUntil([&] { return checkerboardShows(*c, r); }));
+
+  // The pointer lands on the window's logical pixel (40, 30), whatever the scale.
+  c->moveTo(r.x + 40 * scale, r.y + 30 * scale);
+  c->button(true), c->button(false), c->tap("a");
+  for (const char* event : {"x, y: 40.000000, 30.000000", "272 (left), state: 1", "sym: a"}) {
+    EXPECT_TRUE(waitUntil([&] { return wev.stdoutText().find(event) != std::string::npos; }))
+        << event;
+  }
+
+  if (auto* sway = dynamic_cast<Sway*>(c.get())) {
+    sway->showWorkspace("2");
+    EXPECT_FALSE(sway->windowVisible("wev"));
+    EXPECT_TRUE(waitUntil([&] { return covers(c->screenshot(), r, kBackground); }));
+    sway->showWorkspace("1");
+    EXPECT_TRUE(waitUntil([&] { return checkerboardShows(*c, r); }));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Wayland, OnCompositor,
+                         ::testing::Combine(::testing::Values("sway", "weston"),
+                                            ::testing::Values(1, 2)),
+                         [](const auto& info) {
+                           return std::get<0>(info.param) + std::to_string(std::get<1>(info.param));
+                         });
