@@ -116,8 +116,11 @@ class Mutter : public NestedCompositor {
 // The colour of weston's and sway's background here.
 inline const std::vector<int> kBackground = {0x20, 0x40, 0x60};
 
-// The smallest rectangle holding every pixel of image near colour; false if there is none.
-bool findColour(const Image& image, const std::vector<int>& colour, Rect* where, int tolerance = 3);
+// The smallest rectangle holding every pixel near colour, in within if given; false if none is.
+bool findColour(const Image& image, const std::vector<int>& colour, Rect* where, Rect within = {});
+// The smallest rectangle holding every pixel that differs by more than tolerance between two
+// pictures of the same size: where a window has come or gone.
+bool findChange(const Image& before, const Image& after, Rect* where, int tolerance = 24);
 
 // Whether program is found on PATH (tests skip a compositor that is not installed).
 bool onPath(const std::string& program);

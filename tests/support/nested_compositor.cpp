@@ -36,9 +36,12 @@ void NestedCompositor::start(const std::vector<std::string>& argv, std::vector<s
              {"DISPLAY=" + xvfb.name, "XDG_RUNTIME_DIR=" + runtimeDir, "WAYLAND_DISPLAY="});
   server = std::make_unique<Child>(argv, env);
   WindowInfo output;
+  // Ready once it has painted its background (not black) in its output.
   const bool ready =
       waitUntil([&] { return std::filesystem::exists(runtimeDir + "/wayland-1"); }) &&
-      waitUntil([&] { return outputWindow(*x, &output); });
+      waitUntil([&] { return outputWindow(*x, &output); }) && waitUntil([&] {
+        return !near(x->grab(width / 2, height / 2, 1, 1).at(0, 0), {0, 0, 0}, 0);
+      });
   if (!ready || output.x != 0 || output.y != 0 || output.width != width) {
     return void(error = name + ": did not start, or its output is not " + std::to_string(width) +
                         " pixels wide at 0, 0: " + server->stderrText().substr(0, 2000));

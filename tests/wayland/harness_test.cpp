@@ -61,3 +61,45 @@ INSTANTIATE_TEST_SUITE_P(Wayland, OnCompositor,
                          [](const auto& info) {
                            return std::get<0>(info.param) + std::to_string(std::get<1>(info.param));
                          });
+
+// weston-terminal's black inside, below its title bar (whose text is black too), once its
+// window has come onto the empty output.
+static bool terminalInside(const Image& empty, const Image& shot, Rect* inside) {
+  Rect window;
+  if (!findChange(empty, shot, &window)) return false;
+  int top = window.y;
+  while (top < window.y + window.height &&
+         !near(shot.at(window.x + window.width / 4, top), {0, 0, 0}))
+    ++top;
+  return findColour(shot, {0, 0, 0}, inside, {window.x, top, window.width, window.height}) &&
+         inside->width > 400;
+}
+
+// GNOME's compositor draws no title bars: the client draws its own (weston-terminal's here, as
+// libdecor will for the viewer), whose button closes it.
+class OnMutter : public ::testing::TestWithParam<int> {};
+
+TEST_P(OnMutter, ClientsOwnTitleBarShowsAndClosesIt) {
+  const int scale = GetParam();
+  if (!onPath("mutter") || !onPath("weston-terminal")) GTEST_SKIP() << "mutter is not installed";
+  Mutter mutter(1280, 1024, scale);
+  ASSERT_TRUE(mutter.ok()) << mutter.error;
+  const Image empty = mutter.screenshot();
+  Child terminal({"weston-terminal"}, mutter.clientEnv());
+  // It is animated in: wait until two pictures agree.
+  Image shot, last;
+  Rect inside;
+  ASSERT_TRUE(waitUntil([&] {
+    last = shot, shot = mutter.screenshot();
+    return differingPixels(shot, last) == 0 && terminalInside(empty, shot, &inside);
+  }));
+  int light = 0;  // the title bar above it, a light grey gradient
+  for (int y = inside.y - 20 * scale; y < inside.y - 4 * scale; ++y) {
+    for (int x = inside.x; x < inside.x + inside.width; ++x) light += shot.at(x, y)[1] > 200;
+  }
+  EXPECT_GT(light, inside.width * 16 * scale * 3 / 4);
+  mutter.click(inside.x + inside.width - 13 * scale, inside.y - 14 * scale);
+  EXPECT_NE(terminal.wait(10000), -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Wayland, OnMutter, ::testing::Values(1, 2));
