@@ -75,22 +75,25 @@ static bool terminalInside(const Image& empty, const Image& shot, Rect* inside) 
          inside->width > 400;
 }
 
-// GNOME's compositor draws no title bars: the client draws its own (weston-terminal's here, as
-// libdecor will for the viewer), whose button closes it.
-class OnMutter : public ::testing::TestWithParam<int> {};
+// weston and GNOME's mutter draw no title bars: the client draws its own (weston-terminal's
+// here, as libdecor will for the viewer), whose buttons minimise and close it. weston brings a
+// minimised window back through its Super+Tab switcher; mutter alone has nothing to.
+class WithOwnTitleBar : public ::testing::TestWithParam<std::tuple<std::string, int>> {};
 
-TEST_P(OnMutter, ClientsOwnTitleBarShowsAndClosesIt) {
-  const int scale = GetParam();
-  if (!onPath("mutter") || !onPath("weston-terminal")) GTEST_SKIP() << "mutter is not installed";
-  Mutter mutter(1280, 1024, scale);
-  ASSERT_TRUE(mutter.ok()) << mutter.error;
-  const Image empty = mutter.screenshot();
-  Child terminal({"weston-terminal"}, mutter.clientEnv());
-  // It is animated in: wait until two pictures agree.
+TEST_P(WithOwnTitleBar, ShowsMinimisesAndCloses) {
+  const auto& [name, scale] = GetParam();
+  if (!onPath(name) || !onPath("weston-terminal")) GTEST_SKIP() << name << " is not installed";
+  std::unique_ptr<NestedCompositor> c;
+  if (name == "weston") c = std::make_unique<Weston>(1280, 1024, scale);
+  if (name == "mutter") c = std::make_unique<Mutter>(1280, 1024, scale);
+  ASSERT_TRUE(c->ok()) << c->error;
+  const Image empty = c->screenshot();
+  Child terminal({"weston-terminal", "--maximized"}, c->clientEnv());
+  // mutter animates it in: wait until two pictures agree.
   Image shot, last;
   Rect inside;
   ASSERT_TRUE(waitUntil([&] {
-    last = shot, shot = mutter.screenshot();
+    last = shot, shot = c->screenshot();
     return differingPixels(shot, last) == 0 && terminalInside(empty, shot, &inside);
   }));
   int light = 0;  // the title bar above it, a light grey gradient
@@ -98,8 +101,34 @@ TEST_P(OnMutter, ClientsOwnTitleBarShowsAndClosesIt) {
     for (int x = inside.x; x < inside.x + inside.width; ++x) light += shot.at(x, y)[1] > 200;
   }
   EXPECT_GT(light, inside.width * 16 * scale * 3 / 4);
-  mutter.click(inside.x + inside.width - 13 * scale, inside.y - 14 * scale);
+
+  const int buttonY = inside.y - 14 * scale, right = inside.x + inside.width;
+  auto shows = [&] {
+    return near(c->screenshot().at(inside.x + 20, inside.y + inside.height / 2), {0, 0, 0});
+  };
+  if (auto* weston = dynamic_cast<Weston*>(c.get())) {
+    c->click(right - 72 * scale, buttonY);
+    EXPECT_TRUE(waitUntil([&] { return !shows(); }));
+    weston->restoreMinimised();
+    EXPECT_TRUE(waitUntil(shows));
+  }
+  c->click(right - 13 * scale, buttonY);
   EXPECT_NE(terminal.wait(10000), -1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Wayland, OnMutter, ::testing::Values(1, 2));
+INSTANTIATE_TEST_SUITE_P(Wayland, WithOwnTitleBar,
+                         ::testing::Combine(::testing::Values("weston", "mutter"),
+                                            ::testing::Values(1, 2)),
+                         [](const auto& info) {
+                           return std::get<0>(info.param) + std::to_string(std::get<1>(info.param));
+                         });
+
+// sway's Xwayland, for running the X11 build through it, lets root's X clients in.
+TEST(OnSway, XwaylandTakesRootsXClients) {
+  if (!onPath("sway") || !onPath("Xwayland")) GTEST_SKIP() << "sway or Xwayland is not installed";
+  Sway sway(1280, 1024, 2, true);
+  ASSERT_TRUE(sway.ok()) << sway.error;
+  XClient x(sway.xDisplay);
+  ASSERT_NE(x.d, nullptr) << sway.xDisplay;
+  EXPECT_EQ(DisplayWidth(x.d, 0), 640);  // logical pixels: sway doubles X11 windows at scale 2
+}
