@@ -1,0 +1,230 @@
+// The viewer on real Wayland compositors, with no X display at all: sway headless (a virtual
+// pointer and keyboard, grim) and weston inside Xvfb (XTest), at scales 1 and 2; mutter, GNOME's
+// compositor, for the title bar the viewer draws itself; and the choice between X and Wayland.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/state.h"
+#include "box_picture.h"
+#include "tests/support/compositor.h"
+
+namespace {
+
+const char controlsText[] =
+    "-------  keys: f,p --- mouse: touch the window image for movement----- ";
+const std::vector<int> plainBackground = {38, 38, 140}, fogBackground = {128, 64, 64},
+                       boxGrey = {224, 224, 224};
+
+std::unique_ptr<Compositor> compositor(const std::string& name, int width, int height, int scale) {
+  if (name == "sway") return std::make_unique<Sway>(width, height, scale);
+  if (name == "weston") return std::make_unique<Weston>(width, height, scale);
+  return std::make_unique<Mutter>(width, height, scale);
+}
+
+// Pixels of r in a that differ from b's by more than 2 in a channel; b's origin at r's corner.
+int differing(const Image& a, const Rect& r, const Image& b) {
+  int n = 0;
+  for (int y = 0; y < r.height && y < b.height; ++y) {
+    for (int x = 0; x < r.width && x < b.width; ++x) {
+      const unsigned char* q = b.at(x, y);
+      n += !near(a.at(r.x + x, r.y + y), {q[0], q[1], q[2]}, 2);
+    }
+  }
+  return n;
+}
+
+// The box the core draws at scale, as an image.
+Image boxPicture(double scale, int width, int height) {
+  winx::BoxPicture p;
+  Image out;
+  if (!winx::drawBox(controlsText, false, scale, width, height, &p)) return out;
+  out.width = p.width, out.height = p.height;
+  for (uint32_t c : p.pixels)
+    out.rgb.insert(out.rgb.end(),
+                   {(unsigned char)(c >> 16), (unsigned char)(c >> 8), (unsigned char)c});
+  return out;
+}
+
+// Pixels of a line drawing one pixel wide: unlike the background, with the background on
+// both sides across or along. A picture doubled (2 × 2 blocks) or blurred by the compositor
+// has next to none.
+int thinPixels(const Image& s, const Rect& r) {
+  int n = 0;
+  auto bg = [&](int x, int y) { return near(s.at(x, y), plainBackground, 8); };
+  for (int y = r.y + 1; y < r.y + r.height - 1; ++y) {
+    for (int x = r.x + 1; x < r.x + r.width - 1; ++x) {
+      n += !bg(x, y) && ((bg(x - 1, y) && bg(x + 1, y)) || (bg(x, y - 1) && bg(x, y + 1)));
+    }
+  }
+  return n;
+}
+
+class OnWayland : public ::testing::Test {
+ protected:
+  void TearDown() override { viewer_.reset(), c_.reset(); }
+
+  // The compositor, then the viewer in it with nothing but a Wayland display.
+  bool launch(const std::string& name, int width, int height, int scale,
+              std::vector<std::string> env = {}) {
+    if (!onPath(name)) return false;
+    c_ = compositor(name, width, height, scale);
+    if (!c_->ok()) return ADD_FAILURE() << c_->error, false;
+    for (const std::string& e : c_->clientEnv()) env.push_back(e);
+    viewer_ = std::make_unique<Child>(std::vector<std::string>{BOWLVIEW_NATIVE}, env);
+    return true;
+  }
+
+  Image shot() { return c_->screenshot(); }
+  Image picture() { return crop(shot(), window_); }
+  static Image crop(const Image& s, const Rect& r) {
+    Image out{r.width, r.height, {}};
+    for (int y = r.y; y < r.y + r.height; ++y) {
+      out.rgb.insert(out.rgb.end(), s.rgb.begin() + ((size_t)y * s.width + r.x) * 3,
+                     s.rgb.begin() + ((size_t)y * s.width + r.x + r.width) * 3);
+    }
+    return out;
+  }
+  // The window's top corners, which the bowl never reaches.
+  bool backgroundIs(const std::vector<int>& colour) {
+    const Image s = shot();
+    return near(s.at(window_.x + 2, window_.y + 2), colour) &&
+           near(s.at(window_.x + window_.width - 3, window_.y + 2), colour);
+  }
+  // Once fog on and off again are on screen, everything sent before has been handled.
+  bool settled() {
+    c_->tap("f");
+    if (!waitUntil([&] { return backgroundIs(fogBackground); })) return false;
+    c_->tap("f");
+    return waitUntil([&] { return backgroundIs(plainBackground); });
+  }
+  bool spinning() {
+    const Image before = picture();
+    return waitUntil([&] { return differingPixels(picture(), before) > 200; });
+  }
+  // Left-button drag from (x0, y0) to (x1, y1), in the window's pixels, in ten steps.
+  void drag(int x0, int y0, int x1, int y1) {
+    c_->moveTo(window_.x + x0, window_.y + y0), c_->button(true);
+    for (int i = 1; i <= 10; ++i) {
+      c_->moveTo(window_.x + x0 + (x1 - x0) * i / 10, window_.y + y0 + (y1 - y0) * i / 10);
+    }
+    c_->button(false);
+  }
+  // Requests the viewer has made of the compositor so far (WAYLAND_DEBUG), by name.
+  int requests(const std::string& what) {
+    const std::string log = viewer_->stderrText();
+    int n = 0;
+    for (size_t at = log.find(what); at != std::string::npos; at = log.find(what, at + 1)) ++n;
+    return n;
+  }
+  // Whether the viewer stops committing frames for half a second, within ms.
+  bool quietWithin(int ms) {
+    int last = requests(".commit("), quiet = 0;
+    for (int t = 0; t < ms && quiet < 500; t += 50, sleepMs(50)) {
+      const int now = requests(".commit(");
+      quiet = now == last ? quiet + 50 : 0, last = now;
+    }
+    return quiet >= 500;
+  }
+
+  std::unique_ptr<Compositor> c_;
+  std::unique_ptr<Child> viewer_;
+  Rect window_;
+};
+
+// On sway and weston, at scales 1 and 2: the box first, pixel for pixel as the core draws it at
+// that scale; the window's picture 0.8 times the output's physical height, its wire-frame one
+// physical pixel wide; spinning, a drag that leaves the window and keeps it turning, a click
+// that stops it, the keys; hidden on another workspace, it commits no frame, then spins on when
+// shown; Esc, or the compositor's close, ends it with status 0.
+TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
+  for (const std::string name : {"sway", "weston"}) {
+    for (int scale : {1, 2}) {
+      // 0.8 of 1000 divides by 2: the window is pixel-exact at either scale.
+      const int height = scale == 1 ? 1024 : 1000, side = (int)(height * 0.8);
+      const std::string what = name + " at scale " + std::to_string(scale);
+      if (!launch(name, 1280, height, scale, {"WAYLAND_DEBUG=client"})) {
+        ADD_FAILURE() << name << " is not installed";
+        continue;
+      }
+      const Image want = boxPicture(scale, 1280, height);
+      Rect box;
+      ASSERT_TRUE(waitUntil([&] {
+        return findColour(shot(), boxGrey, &box) && box.width == want.width;
+      })) << what
+          << ": no box " << want.width << " wide; " << viewer_->stderrText().substr(0, 500);
+      EXPECT_EQ(box.height, want.height) << what;
+      EXPECT_EQ(differing(shot(), box, want), 0) << what << ": the box is not drawn crisp";
+
+      c_->tap("Return");
+      ASSERT_TRUE(waitUntil([&] { return findColour(shot(), plainBackground, &window_); }))
+          << what << ": no window";
+      EXPECT_EQ((std::vector<int>{window_.width, window_.height}), (std::vector<int>{side, side}))
+          << what;
+      EXPECT_TRUE(spinning()) << what << ": not spinning at first";
+
+      drag(side / 2, side / 2, side + 60, side / 3);  // released outside the window
+      EXPECT_TRUE(spinning() && spinning()) << what << ": a drag out of the window stopped it";
+      c_->click(window_.x + side / 2, window_.y + side / 2);
+      ASSERT_TRUE(settled()) << what << ": keys change nothing";
+      const Image stopped = picture();
+      ASSERT_TRUE(settled());
+      EXPECT_LT(differingPixels(picture(), stopped), 200) << what << ": still turning";
+
+      c_->tap("p");
+      EXPECT_TRUE(waitUntil([&] { return thinPixels(shot(), window_) > 500; }))
+          << what << ": no wire-frame one pixel wide";
+      c_->tap("p");
+
+      if (auto* sway = dynamic_cast<Sway*>(c_.get())) {
+        drag(side / 2, side / 2, side / 2 + 100, side / 2);
+        sway->showWorkspace("2");
+        EXPECT_TRUE(quietWithin(5000)) << what << ": frames drawn while hidden";
+        sway->showWorkspace("1");
+        EXPECT_TRUE(spinning()) << what << ": not spinning once shown again";
+        if (scale == 2) sway->msg({"[title=\"^ KEYS:f,p and MOUSE $\"]", "kill"});
+      }
+      if (scale == 1 || name == "weston") c_->tap("Escape");
+      EXPECT_EQ(viewer_->wait(10000), 0) << what;
+      TearDown();
+    }
+  }
+}
+
+// GNOME's mutter draws no title bars: the viewer draws its own (libdecor), whose close button
+// ends it with status 0.
+TEST_F(OnWayland, UnderMutterTheWindowHasATitleBarThatCloses) {
+  if (!launch("mutter", 1280, 1024, 1)) GTEST_SKIP() << "mutter is not installed";
+  Rect box;
+  ASSERT_TRUE(waitUntil([&] { return findColour(shot(), boxGrey, &box); })) << "no box";
+  c_->tap("Return");
+  ASSERT_TRUE(waitUntil([&] {
+    return findColour(shot(), plainBackground, &window_) && window_.width == 819;
+  })) << "no window";
+  // The title bar: a band above the picture, as wide, unlike the desktop around it.
+  const Image s = shot();
+  const unsigned char* d = s.at(window_.x + window_.width + 40, window_.y - 12);
+  int bar = 0;
+  for (int x = window_.x; x < window_.x + window_.width; ++x) {
+    bar += !near(s.at(x, window_.y - 12), {d[0], d[1], d[2]}, 8);
+  }
+  EXPECT_GT(bar, window_.width * 3 / 4) << "no title bar";
+  c_->click(window_.x + window_.width - 14, window_.y - 16);  // its rightmost button
+  EXPECT_EQ(viewer_->wait(10000), 0);
+}
+
+// Forced onto X (BOWLVIEW_BACKEND=x11) on a Wayland session: the viewer opens on the session's
+// Xwayland instead.
+TEST(Choice, ForcedOntoXOnAWaylandSession) {
+  if (!onPath("sway") || !onPath("Xwayland")) GTEST_SKIP() << "sway or Xwayland is missing";
+  Sway sway(1280, 1024, 1, true);
+  ASSERT_TRUE(sway.ok()) << sway.error;
+  std::vector<std::string> env = sway.clientEnv();
+  env.insert(env.end(), {"DISPLAY=" + sway.xDisplay, "BOWLVIEW_BACKEND=x11"});
+  Child viewer({BOWLVIEW_NATIVE}, env);
+  XClient x(sway.xDisplay);
+  EXPECT_TRUE(x.waitForWindow("bowlview - by the bowlview authors", nullptr))
+      << viewer.stderrText();
+}
+
+}  // namespace
