@@ -10,7 +10,7 @@ packages_for() {
     build) echo "cmake g++ make libx11-dev libxrandr-dev libxft-dev fonts-dejavu-core libgl-dev libgl1-mesa-dri x11-utils" ;;
     # The run command's recorded session where no display is reachable.
     record) echo "xvfb xdotool imagemagick" ;;
-    test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb openbox icewm valgrind devscripts" ;;
+    test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb openbox icewm valgrind devscripts help2man" ;;
     windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 nsis" ;;
     package) echo "dpkg-dev lintian desktop-file-utils appstream" ;;
     bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox" ;;
