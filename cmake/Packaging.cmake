@@ -11,6 +11,10 @@ set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_PACKAGE_HOMEPAGE_URL https://bowlview.org/)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+# Reproducible packages: every file in them dated SOURCE_DATE_EPOCH, the last commit's time
+# where it is not set (read as each package is made, so a new commit needs no new configure).
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/SourceDateEpoch.cmake)
+set(CPACK_BOWLVIEW_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 
 if(WIN32)
   # Plain text with Windows line ends, as Notepad shows it: the licence and a short readme.

@@ -12,7 +12,7 @@ packages_for() {
     record) echo "xvfb xdotool imagemagick" ;;
     test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb openbox icewm valgrind devscripts help2man" ;;
     windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 nsis" ;;
-    package) echo "dpkg-dev lintian desktop-file-utils appstream" ;;
+    package) echo "dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal" ;;
     bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox" ;;
     *) echo "install-deps: unknown group '$1' (build, record, test, windows, package, bench)" >&2; exit 2 ;;
   esac
