@@ -24,24 +24,25 @@ added() { comm -13 <(echo "$before") <(files); }
 before=$(files)
 
 while IFS='|' read -r -u 3 switch hive dir menu; do
-  DISPLAY= wine "$installer" /S $switch || fail "$switch: the installer failed"
+  mode="/S $switch"
+  DISPLAY= wine "$installer" /S $switch || fail "$mode: the installer failed"
   wineserver -w
   expected=$({
     [ "$hive" = HKLM ] || echo ./users/USER/AppData/Local/Programs
     for f in "" /LICENSE.txt /README.txt /Uninstall.exe /bowlview.exe; do echo "./$dir$f"; done
     echo "./$menu/bowlview.lnk"
   } | sort)
-  [ "$(added)" = "$expected" ] || fail "$switch: installed"$'\n'"$(added)"$'\n'"instead of"$'\n'"$expected"
+  [ "$(added)" = "$expected" ] || fail "$mode: installed"$'\n'"$(added)"$'\n'"instead of"$'\n'"$expected"
   lnk=$(compgen -G "$WINEPREFIX/drive_c/${menu/USER/*}/bowlview.lnk")
   BOWLVIEW_EXE=$lnk "$tests" --gtest_filter='Viewer.FogAndWireframeKeysAndNothingElseThenEscape' \
-    >/dev/null || fail "$switch: the shortcut did not start the viewer (box, window, keys, Esc)"
+    >/dev/null || fail "$mode: the shortcut did not start the viewer (box, window, keys, Esc)"
 
   entry=$(wine reg query "$hive\\$key" | tr -d '\r' | grep ' REG_' | sed 's/^ *//; s/  */ /g')
   loc=$(sed -n 's/^InstallLocation REG_SZ //p' <<<"$entry")
   folder=$(compgen -G "$WINEPREFIX/drive_c/${dir/USER/*}")
-  [ "$(winepath -u "$loc")" -ef "$folder" ] || fail "$switch: InstallLocation is '$loc'"
+  [ "$(winepath -u "$loc")" -ef "$folder" ] || fail "$mode: InstallLocation is '$loc'"
   kib=$(($(cat "$folder"/* | wc -c) / 1024))
-  diff <(echo "$entry") - <<EOF || fail "$switch: not the uninstall entry above"
+  diff <(echo "$entry") - <<EOF || fail "$mode: not the uninstall entry above"
 DisplayIcon REG_SZ $loc\\bowlview.exe
 DisplayName REG_SZ bowlview
 DisplayVersion REG_SZ $version
@@ -55,10 +56,10 @@ UninstallString REG_SZ "$loc\\Uninstall.exe"
 URLInfoAbout REG_SZ https://bowlview.org/
 EOF
 
-  DISPLAY= wine "$loc\\Uninstall.exe" /S || fail "$switch: the uninstaller failed"
+  DISPLAY= wine "$loc\\Uninstall.exe" /S || fail "$mode: the uninstaller failed"
   wineserver -w
-  [ -z "$(added)" ] || fail "$switch: the uninstaller left"$'\n'"$(added)"
-  ! grep -il bowlview "$WINEPREFIX"/*.reg || fail "$switch: the uninstaller left registry keys"
+  [ -z "$(added)" ] || fail "$mode: the uninstaller left"$'\n'"$(added)"
+  ! grep -il bowlview "$WINEPREFIX"/*.reg || fail "$mode: the uninstaller left registry keys"
 done 3<<'EOF'
 /AllUsers|HKLM|Program Files/bowlview|ProgramData/Microsoft/Windows/Start Menu/Programs
 |HKCU|users/USER/AppData/Local/Programs/bowlview|users/USER/AppData/Roaming/Microsoft/Windows/Start Menu/Programs
