@@ -35,7 +35,7 @@ while IFS='|' read -r -u 3 switch hive dir menu; do
   [ "$(added)" = "$expected" ] || fail "$mode: installed"$'\n'"$(added)"$'\n'"instead of"$'\n'"$expected"
   lnk=$(compgen -G "$WINEPREFIX/drive_c/${menu/USER/*}/bowlview.lnk")
   BOWLVIEW_EXE=$lnk "$tests" --gtest_filter='Viewer.FogAndWireframeKeysAndNothingElseThenEscape' \
-    >/dev/null || fail "$mode: the shortcut did not start the viewer (box, window, keys, Esc)"
+    || fail "$mode: the shortcut did not start the viewer (box, window, keys, Esc)"
 
   entry=$(wine reg query "$hive\\$key" | tr -d '\r' | grep ' REG_' | sed 's/^ *//; s/  */ /g')
   loc=$(sed -n 's/^InstallLocation REG_SZ //p' <<<"$entry")
