@@ -8,26 +8,27 @@ set(CPACK_PACKAGE_CONTACT "the bowlview authors <authors@bowlview.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interactive OpenGL viewer of a lit, spinning bowl")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+set(CPACK_PACKAGE_HOMEPAGE_URL https://bowlview.org/)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+# Reproducible packages: every file in them dated SOURCE_DATE_EPOCH, the last commit's time
+# where it is not set (read as each package is made, so a new commit needs no new configure).
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/SourceDateEpoch.cmake)
+set(CPACK_BOWLVIEW_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 
 if(WIN32)
+  # Plain text with Windows line ends, as Notepad shows it: the licence and a short readme.
+  configure_file(LICENSE LICENSE.txt NEWLINE_STYLE CRLF)
+  configure_file(packaging/windows/README.txt.in README.txt @ONLY NEWLINE_STYLE CRLF)
   install(TARGETS bowlview RUNTIME DESTINATION .)
-  install(FILES README.md DESTINATION .)
-  install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
+  install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt DESTINATION .)
   set(CPACK_GENERATOR "ZIP;NSIS")
   set(CPACK_SYSTEM_NAME windows-x86_64)
-  set(CPACK_PACKAGE_INSTALL_DIRECTORY bowlview)
-  set(CPACK_NSIS_DISPLAY_NAME bowlview)
-  set(CPACK_NSIS_PACKAGE_NAME bowlview)
+  # The installer is our own script, packaging/windows/NSIS.template.in: for the current user
+  # or for all users, its Start-menu shortcut and uninstall entry in the chosen one's place.
+  list(APPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/packaging/windows)
+  set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_BINARY_DIR}/LICENSE.txt)
   set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/packaging/icons/bowlview.ico)
-  set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/packaging/icons/bowlview.ico)
-  set(CPACK_NSIS_INSTALLED_ICON_NAME bowlview.exe)
-  set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-  set(CPACK_PACKAGE_EXECUTABLES bowlview bowlview)  # the Start-menu shortcut
-  set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
-  # A 64-bit installer for a 64-bit program (and for a Wine without 32-bit support).
-  set(CPACK_NSIS_EXECUTABLE ${PROJECT_SOURCE_DIR}/packaging/windows/makensis-amd64)
 else()
   set(doc ${CMAKE_INSTALL_DATADIR}/doc/bowlview)
   # Debian's way: the man page and the changelog gzipped without a timestamp.

@@ -10,13 +10,13 @@ packages_for() {
     build) echo "cmake g++ make libx11-dev libxrandr-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core libgl-dev libgl1-mesa-dri x11-utils" ;;
     # The run command's recorded session where no display is reachable.
     record) echo "xvfb xdotool imagemagick" ;;
-    test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb openbox icewm valgrind" ;;
+    test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb openbox icewm valgrind devscripts help2man" ;;
     # Wayland: the client libraries, and the compositors and tools the end-to-end tests drive.
     wayland) echo "libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev \
       libdecor-0-plugin-1-cairo nlohmann-json3-dev pkgconf sway swaybg grim xwayland \
       x11-xserver-utils weston mutter gsettings-desktop-schemas dbus-daemon wev xvfb" ;;
     windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 nsis" ;;
-    package) echo "dpkg-dev lintian desktop-file-utils appstream" ;;
+    package) echo "dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal" ;;
     bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox" ;;
     *) echo "install-deps: unknown group '$1' (build, record, test, wayland, windows, package, bench)" >&2; exit 2 ;;
   esac

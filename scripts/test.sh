@@ -28,6 +28,8 @@ lintian --fail-on error,warning --info "$deb"
 desktop-file-validate packaging/*.desktop
 appstreamcli validate --no-net packaging/*.metainfo.xml
 unzip -l build/windows/packages/*.zip | grep LICENSE.txt >/dev/null
+# Reproducible: the same packages again, byte for byte, from a second build in another folder.
+bash scripts/reproducible.sh build
 # The .exe's resources: its manifest (UTF-8) and version information (UTF-16).
 x86_64-w64-mingw32-objdump -p build/windows/bowlview.exe | grep 'Resource Directory' >/dev/null
 strings build/windows/bowlview.exe | grep 'PerMonitorV2' >/dev/null

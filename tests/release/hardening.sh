@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The Linux binary hardened as distributions check it (hardening-check, from devscripts).
+# A program is marked for control-flow protection only where the C library's start files
+# are too, which Debian 12's are not: there, our own main() must still begin with the
+# landing pad -fcf-protection puts there.
+#   hardening.sh BOWLVIEW CXX
+set -euo pipefail
+bin=$1 cxx=$2
+skip=()
+if ! readelf -n "$("$cxx" -print-file-name=Scrt1.o)" | grep 'x86 feature: IBT, SHSTK' >/dev/null; then
+  skip=(--nocfprotection)
+  objdump -d --disassemble=main "$bin" | grep -A1 '<main>:$' | grep endbr64 >/dev/null ||
+    { echo "hardening: main() has no landing pad: no -fcf-protection" >&2; exit 1; }
+fi
+hardening-check "${skip[@]}" "$bin"
