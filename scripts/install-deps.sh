@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, if any are missing.
-#   scripts/install-deps.sh build|record|test|windows|package|bench ...
+#   scripts/install-deps.sh build|record|test|wayland|windows|package|bench ...
 # As root it runs apt-get; otherwise it prints the exact command and fails.
 set -euo pipefail
 
@@ -11,10 +11,14 @@ packages_for() {
     # The run command's recorded session where no display is reachable.
     record) echo "xvfb xdotool imagemagick" ;;
     test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb openbox icewm valgrind" ;;
+    # Wayland: the client libraries, and the compositors and tools the end-to-end tests drive.
+    wayland) echo "libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev \
+      libdecor-0-plugin-1-cairo nlohmann-json3-dev pkgconf sway swaybg grim xwayland \
+      x11-xserver-utils weston mutter gsettings-desktop-schemas dbus-daemon wev xvfb" ;;
     windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 nsis" ;;
     package) echo "dpkg-dev lintian desktop-file-utils appstream" ;;
     bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox" ;;
-    *) echo "install-deps: unknown group '$1' (build, record, test, windows, package, bench)" >&2; exit 2 ;;
+    *) echo "install-deps: unknown group '$1' (build, record, test, wayland, windows, package, bench)" >&2; exit 2 ;;
   esac
 }
 

@@ -31,16 +31,18 @@ Child::Child(const std::function<void()>& body) {
   });
 }
 
-Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
-  char path[] = "/tmp/bowlview-test-stderr-XXXXXX";
-  const int fd = mkstemp(path);
+Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+             bool keepStdout) {
+  char path[] = "/tmp/bowlview-test-stderr-XXXXXX", outPath[] = "/tmp/bowlview-test-stdout-XXXXXX";
+  const int fd = mkstemp(path), out = keepStdout ? mkstemp(outPath) : -1;
   stderrPath_ = path;
+  if (keepStdout) stdoutPath_ = outPath;
   start([&] {
     for (const std::string& e : env) {
       const std::string name = e.substr(0, e.find('=')), value = e.substr(e.find('=') + 1);
       value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
     }
-    dup2(open("/dev/null", O_RDWR), 0), dup2(0, 1), dup2(fd, 2);
+    dup2(open("/dev/null", O_RDWR), 0), dup2(out >= 0 ? out : 0, 1), dup2(fd, 2);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -48,6 +50,7 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
     _exit(127);
   });
   close(fd);
+  if (out >= 0) close(out);
 }
 
 void Child::start(const std::function<void()>& inChild) {
@@ -61,6 +64,7 @@ void Child::start(const std::function<void()>& inChild) {
 Child::~Child() {
   wait(0);
   if (!stderrPath_.empty()) unlink(stderrPath_.c_str());
+  if (!stdoutPath_.empty()) unlink(stdoutPath_.c_str());
 }
 
 bool Child::running() {
@@ -79,7 +83,22 @@ int Child::wait(int timeoutMs) {
   return -1;
 }
 
-std::string Child::stderrText() const {
-  std::ifstream in(stderrPath_);
+static std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Child::stderrText() const {
+  return fileText(stderrPath_);
+}
+
+std::string Child::stdoutText() const {
+  return fileText(stdoutPath_);
+}
+
+std::string commandOutput(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                          int timeoutMs) {
+  Child child(argv, env, true);
+  child.wait(timeoutMs);
+  return child.stdoutText();
 }

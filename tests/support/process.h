@@ -13,24 +13,30 @@ void sleepMs(int ms);  // for measurements over time (benchmarks); tests wait fo
 
 // A child process in its own process group, killed with its group if still running at the end:
 // a body run in a fork (status 0 if none of its assertions failed, else 1), or a command with
-// extra NAME=value settings ("NAME=" removes NAME) whose stderr is kept. The Win32 layer keeps
-// one X connection per process, so a test that uses it runs it in a child.
+// extra NAME=value settings ("NAME=" removes NAME) whose stderr is kept (and stdout if asked). The
+// Win32 layer keeps one X connection per process, so a test that uses it runs it in a child.
 class Child {
  public:
   explicit Child(const std::function<void()>& body);
-  Child(const std::vector<std::string>& argv, const std::vector<std::string>& env);
+  Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+        bool keepStdout = false);
   ~Child();
   pid_t pid() const { return pid_; }
   bool running();
   int wait(int timeoutMs = 60000);  // the status (128 + signal after a crash), -1 after timeoutMs
   std::string stderrText() const;
+  std::string stdoutText() const;
 
  private:
   void start(const std::function<void()>& inChild);
   pid_t pid_ = -1;
   int status_ = -1;
-  std::string stderrPath_;
+  std::string stderrPath_, stdoutPath_;
 };
+
+// The standard output of a command run as Child runs it, once it has ended (within timeoutMs).
+std::string commandOutput(const std::vector<std::string>& argv,
+                          const std::vector<std::string>& env = {}, int timeoutMs = 10000);
 
 inline int runInChild(const std::function<void()>& body, int timeoutMs = 60000) {
   return Child(body).wait(timeoutMs);

@@ -1,0 +1,64 @@
+#include "compositor.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <sstream>
+
+#include "tests/support/virtual_input.h"
+
+Compositor::~Compositor() {
+  server.reset();
+  if (!runtimeDir.empty()) std::filesystem::remove_all(runtimeDir);
+}
+
+bool Compositor::makeRuntimeDir() {
+  char path[] = "/tmp/bowlview-wayland-XXXXXX";
+  if (!mkdtemp(path)) return error = name + ": no runtime directory", false;
+  runtimeDir = path;
+  return true;
+}
+
+std::vector<std::string> Compositor::clientEnv() const {
+  return {"XDG_RUNTIME_DIR=" + runtimeDir, "WAYLAND_DISPLAY=" + display, "DISPLAY="};
+}
+
+// The smallest rectangle holding every pixel of within (all of image if empty) where hit holds.
+static bool boundingBox(const Image& image, Rect within,
+                        const std::function<bool(int x, int y)>& hit, Rect* where) {
+  if (within.width == 0) within = {0, 0, image.width, image.height};
+  int x0 = image.width, y0 = image.height, x1 = -1, y1 = -1;
+  for (int y = within.y; y < within.y + within.height && y < image.height; ++y) {
+    for (int x = within.x; x < within.x + within.width && x < image.width; ++x) {
+      if (!hit(x, y)) continue;
+      x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    }
+  }
+  if (x1 < 0) return false;
+  *where = {x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+  return true;
+}
+
+bool findColour(const Image& image, const std::vector<int>& colour, Rect* where, Rect within) {
+  return boundingBox(
+      image, within, [&](int x, int y) { return near(image.at(x, y), colour); }, where);
+}
+
+bool findChange(const Image& before, const Image& after, Rect* where, int tolerance) {
+  return boundingBox(
+      after, {},
+      [&](int x, int y) {
+        const unsigned char* p = before.at(x, y);
+        return !near(after.at(x, y), {p[0], p[1], p[2]}, tolerance);
+      },
+      where);
+}
+
+bool onPath(const std::string& program) {
+  std::istringstream path(getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
+  for (std::string dir; std::getline(path, dir, ':');) {
+    if (access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+  }
+  return false;
+}

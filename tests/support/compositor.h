@@ -1,0 +1,126 @@
+// Real Wayland compositors for end-to-end tests, each private to one test: sway headless,
+// weston and mutter inside a private Xvfb. One shape for all, so that a test can run the same
+// steps on each: start, give a client the environment, look at the output, send input.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/process.h"
+#include "tests/support/xserver.h"
+
+struct Rect {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+class VirtualInput;
+
+class Compositor {
+ public:
+  virtual ~Compositor();
+  // Whether it started and answers; if not, why in error.
+  bool ok() const { return !display.empty(); }
+  // What a client needs to reach it: XDG_RUNTIME_DIR and WAYLAND_DISPLAY, and no X display.
+  std::vector<std::string> clientEnv() const;
+
+  // The output as it shows, in physical pixels.
+  virtual Image screenshot() = 0;
+  // Where a toplevel titled title shows on the output (physical pixels), if the compositor
+  // can say; for sway its content, for weston its surface with any shadow drawn around it.
+  virtual bool findWindow(const std::string& title, Rect* where) = 0;
+  // Input as a user gives it, in physical pixels of the output. Each returns once the
+  // compositor has taken it in; clients may see it a little later.
+  virtual void moveTo(int x, int y) = 0;
+  virtual void button(bool press, unsigned linuxCode = 0x110) = 0;  // BTN_LEFT
+  virtual void key(const std::string& keysym, bool press) = 0;      // an xkb name: a, Escape
+  void click(int x, int y) { moveTo(x, y), button(true), button(false); }
+  void tap(const std::string& keysym) { key(keysym, true), key(keysym, false); }
+
+  std::string name;                 // sway, weston, mutter
+  int width = 0, height = 0;        // the output's physical size
+  int scale = 1;                    // its integer scale
+  std::string runtimeDir, display;  // display empty if it did not start
+  std::string error;                // one line when it did not start
+  std::unique_ptr<Child> server;
+
+ protected:
+  bool makeRuntimeDir();
+};
+
+// sway headless, run as nobody (it refuses root) in a runtime directory nobody owns; root's
+// clients reach it all the same. Input through a virtual pointer and keyboard that live as long
+// as it does; pictures through grim. With xwayland, xDisplay names its Xwayland, open to root.
+class Sway : public Compositor {
+ public:
+  Sway(int width, int height, int scale = 1, bool xwayland = false);
+  ~Sway() override;
+  Image screenshot() override;
+  bool findWindow(const std::string& title, Rect* where) override;
+  void moveTo(int x, int y) override;
+  void button(bool press, unsigned linuxCode = 0x110) override;
+  void key(const std::string& keysym, bool press) override;
+
+  // swaymsg with these arguments (as "-t get_tree" or "workspace 2"); its output.
+  std::string msg(const std::vector<std::string>& args);
+  // Shows workspace name on the output: windows on others are hidden, their frames stop.
+  void showWorkspace(const std::string& name) { msg({"workspace", name}); }
+  // Whether sway shows the window titled title (false too if there is none).
+  bool windowVisible(const std::string& title);
+
+  std::string xDisplay;  // ":N" with xwayland, else empty
+  std::unique_ptr<VirtualInput> input;
+
+ private:
+  void start(bool xwayland);
+};
+
+// A compositor whose output is a window of a private Xvfb 64 pixels larger each way, so that the
+// pointer can leave the output and come back. Input through XTest into the Xvfb, which the
+// compositor passes on to its clients; pictures read from the Xvfb.
+class NestedCompositor : public Compositor {
+ public:
+  ~NestedCompositor() override;
+  Image screenshot() override { return x->grab(0, 0, width, height); }
+  bool findWindow(const std::string&, Rect*) override { return false; }
+  void moveTo(int x, int y) override;
+  void button(bool press, unsigned linuxCode = 0x110) override;
+  void key(const std::string& keysym, bool press) override;
+
+  Xvfb xvfb;
+  std::unique_ptr<XClient> x;
+
+ protected:
+  NestedCompositor(int width, int height, int scale);
+  // Starts argv with env, then waits for the Wayland socket and the output window.
+  void start(const std::vector<std::string>& argv, std::vector<std::string> env);
+};
+
+// weston's X11 backend with the desktop shell, no panel, a plain background. It minimises a
+// window on the client's request (its title bar's button); the Super+Tab switcher restores it.
+class Weston : public NestedCompositor {
+ public:
+  Weston(int width, int height, int scale = 1);
+  bool findWindow(const std::string& title, Rect* where) override;
+  void restoreMinimised();
+};
+
+// mutter, GNOME's compositor, nested in Xvfb inside its own D-Bus session; no Xwayland.
+// (Headless, with --virtual-monitor, it runs as well, but shows nothing without PipeWire.)
+// It places windows itself and has no way to tell where: find them by colour.
+class Mutter : public NestedCompositor {
+ public:
+  Mutter(int width, int height, int scale = 1);
+};
+
+// The colour of weston's and sway's background here.
+inline const std::vector<int> kBackground = {0x20, 0x40, 0x60};
+
+// The smallest rectangle holding every pixel near colour, in within if given; false if none is.
+bool findColour(const Image& image, const std::vector<int>& colour, Rect* where, Rect within = {});
+// The smallest rectangle holding every pixel that differs by more than tolerance between two
+// pictures of the same size: where a window has come or gone.
+bool findChange(const Image& before, const Image& after, Rect* where, int tolerance = 24);
+
+// Whether program is found on PATH (tests skip a compositor that is not installed).
+bool onPath(const std::string& program);

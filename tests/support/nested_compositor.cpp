@@ -1,0 +1,115 @@
+#include <X11/keysym.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "compositor.h"
+
+NestedCompositor::NestedCompositor(int width_, int height_, int scale_)
+    : xvfb(std::to_string(width_ + 64) + "x" + std::to_string(height_ + 64) + "x24") {
+  width = width_, height = height_, scale = scale_;
+}
+
+NestedCompositor::~NestedCompositor() {
+  server.reset();  // before its X server goes
+}
+
+// The compositor's output: the root's viewable child (there is no window manager to reparent it).
+static bool outputWindow(XClient& x, WindowInfo* out) {
+  Window root, parent, *children = nullptr;
+  unsigned n = 0;
+  bool found = false;
+  if (!XQueryTree(x.d, DefaultRootWindow(x.d), &root, &parent, &children, &n)) return false;
+  for (unsigned i = 0; i < n && !found; ++i) found = (*out = x.geometry(children[i])).viewable;
+  if (children) XFree(children);
+  return found;
+}
+
+void NestedCompositor::start(const std::vector<std::string>& argv, std::vector<std::string> env) {
+  if (xvfb.name.empty() || (runtimeDir.empty() && !makeRuntimeDir())) {
+    return void(error = name + ": no Xvfb to run in");
+  }
+  x = std::make_unique<XClient>(xvfb.name);
+  env.insert(env.end(),
+             {"DISPLAY=" + xvfb.name, "XDG_RUNTIME_DIR=" + runtimeDir, "WAYLAND_DISPLAY="});
+  server = std::make_unique<Child>(argv, env);
+  WindowInfo output;
+  // Ready once it has painted its background (not black) in its output.
+  const bool ready =
+      waitUntil([&] { return std::filesystem::exists(runtimeDir + "/wayland-1"); }) &&
+      waitUntil([&] { return outputWindow(*x, &output); }) && waitUntil([&] {
+        return !near(x->grab(width / 2, height / 2, 1, 1).at(0, 0), {0, 0, 0}, 0);
+      });
+  if (!ready || output.x != 0 || output.y != 0 || output.width != width) {
+    return void(error = name + ": did not start, or its output is not " + std::to_string(width) +
+                        " pixels wide at 0, 0: " + server->stderrText().substr(0, 2000));
+  }
+  // Keys go where the X focus is: to the output even while the pointer is outside it. The
+  // pointer waits outside: the compositor takes it in when it enters (EnterNotify).
+  XSetInputFocus(x->d, output.id, RevertToParent, CurrentTime);
+  x->moveTo(width + 32, height + 32);
+  display = "wayland-1";
+}
+
+void NestedCompositor::moveTo(int x_, int y_) {
+  x->moveTo(x_, y_);
+}
+
+void NestedCompositor::button(bool press, unsigned linuxCode) {
+  // Linux's left, right, middle buttons are X's 1, 3, 2.
+  const unsigned xButton = linuxCode == 0x111 ? 3 : linuxCode == 0x112 ? 2 : 1;
+  x->button(xButton, press);
+}
+
+void NestedCompositor::key(const std::string& keysym, bool press) {
+  const KeyCode code = XKeysymToKeycode(x->d, XStringToKeysym(keysym.c_str()));
+  XTestFakeKeyEvent(x->d, code, press, CurrentTime);
+  x->sync();
+}
+
+Weston::Weston(int width_, int height_, int scale_) : NestedCompositor(width_, height_, scale_) {
+  name = "weston";
+  if (xvfb.name.empty() || !makeRuntimeDir()) {
+    error = "weston: no Xvfb to run in";
+    return;
+  }
+  // No panel (its launchers start terminals when clicked), no locking, a plain background.
+  const std::string ini = runtimeDir + "/weston.ini";
+  std::ofstream(ini) << "[core]\nidle-time=0\n[shell]\npanel-position=none\nlocking=false\n"
+                        "background-color=0xff204060\n";
+  // Its width and height are in logical pixels; --debug lets weston-debug read its scene.
+  start({"weston", "--config=" + ini, "--backend=x11-backend.so", "--use-pixman",
+         "--scale=" + std::to_string(scale), "--width=" + std::to_string(width / scale),
+         "--height=" + std::to_string(height / scale), "--socket=wayland-1", "--debug"},
+        {});
+}
+
+bool Weston::findWindow(const std::string& title, Rect* where) {
+  const std::string scene =
+      commandOutput({"weston-debug", "-o", "/dev/stdout", "scene-graph"}, clientEnv());
+  const size_t at = scene.find("top-level window '" + title + "'");
+  const size_t position = scene.find("position: (", at);
+  float x0, y0, x1, y1;
+  if (at == std::string::npos || position == std::string::npos ||
+      sscanf(scene.c_str() + position, "position: (%f, %f) -> (%f, %f)", &x0, &y0, &x1, &y1) != 4) {
+    return false;
+  }
+  *where = {(int)(x0 * scale), (int)(y0 * scale), (int)((x1 - x0) * scale),
+            (int)((y1 - y0) * scale)};
+  return true;
+}
+
+void Weston::restoreMinimised() {
+  key("Super_L", true), tap("Tab"), key("Super_L", false);
+}
+
+Mutter::Mutter(int width_, int height_, int scale_) : NestedCompositor(width_, height_, scale_) {
+  name = "mutter";
+  // Its output's mode and scale when nested; dbus-run-session ends with it.
+  start({"dbus-run-session", "--", "mutter", "--nested", "--wayland", "--no-x11",
+         "--wayland-display", "wayland-1"},
+        {"MUTTER_DEBUG_DUMMY_MODE_SPECS=" + std::to_string(width) + "x" + std::to_string(height),
+         "MUTTER_DEBUG_DUMMY_MONITOR_SCALES=" + std::to_string(scale)});
+}

@@ -1,0 +1,146 @@
+#include <pwd.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "compositor.h"
+#include "tests/support/virtual_input.h"
+
+namespace fs = std::filesystem;
+
+// The first entry of dir whose name starts with prefix and is a socket; empty if none.
+static std::string socketIn(const std::string& dir, const std::string& prefix) {
+  std::error_code e;
+  for (const fs::directory_entry& f : fs::directory_iterator(dir, e)) {
+    const std::string name = f.path().filename();
+    if (name.rfind(prefix, 0) == 0 && f.is_socket()) return name;
+  }
+  return "";
+}
+
+// The last line of text, for a one-line error.
+static std::string lastLine(const std::string& text) {
+  const size_t end = text.find_last_not_of('\n');
+  if (end == std::string::npos) return "";
+  const size_t start = text.rfind('\n', end);
+  return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
+}
+
+Sway::Sway(int width_, int height_, int scale_, bool xwayland) {
+  name = "sway", width = width_, height = height_, scale = scale_;
+  start(xwayland);
+}
+
+void Sway::start(bool xwayland) {
+  const passwd* nobody = getpwnam("nobody");
+  if (!nobody) return void(error = "sway: no user nobody to run it as");
+  if (!makeRuntimeDir() || chown(runtimeDir.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) {
+    return void(error = "sway: cannot give nobody a runtime directory");
+  }
+  const std::string config = runtimeDir + "/config", xFile = runtimeDir + "/x-display";
+  std::ofstream(config) << "output HEADLESS-1 resolution " << width << "x" << height << " scale "
+                        << scale << " bg #204060 solid_color\n"
+                        << (xwayland ? "xwayland force\n" : "xwayland disable\n")
+                        // Root's X clients (the tests) are let in; the display is told.
+                        << (xwayland ? "exec sh -c 'xhost +si:localuser:root >/dev/null && echo "
+                                       "$DISPLAY >" +
+                                           xFile + ".new && mv " + xFile + ".new " + xFile + "'\n"
+                                     : "");
+  server = std::make_unique<Child>(
+      std::vector<std::string>{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                               "sway", "-c", config},
+      std::vector<std::string>{"XDG_RUNTIME_DIR=" + runtimeDir, "WLR_BACKENDS=headless",
+                               "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
+                               "DISPLAY=", "WAYLAND_DISPLAY=", "SWAYSOCK="});
+  // Its IPC answers once the configuration has been read and the output made.
+  const bool ready = waitUntil([&] {
+    return !server->running() ||
+           (!socketIn(runtimeDir, "sway-ipc.").empty() &&
+            msg({"-t", "get_version"}).find("human_readable") != std::string::npos);
+  });
+  if (!ready || !server->running()) {
+    return void(error = "sway: did not start: " + lastLine(server->stderrText()));
+  }
+  if (xwayland && !waitUntil([&] { return fs::exists(xFile); })) {
+    return void(error = "sway: its Xwayland did not start");
+  }
+  if (xwayland) std::ifstream(xFile) >> xDisplay;
+  display = socketIn(runtimeDir, "wayland-");
+  input = std::make_unique<VirtualInput>(clientEnv(), width, height);
+  if (!input->ok()) display.clear(), error = "sway: no virtual pointer and keyboard";
+}
+
+Sway::~Sway() {
+  input.reset();
+}
+
+std::string Sway::msg(const std::vector<std::string>& args) {
+  std::vector<std::string> argv = {"swaymsg", "-s",
+                                   runtimeDir + "/" + socketIn(runtimeDir, "sway-ipc.")};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return commandOutput(argv);
+}
+
+// A PPM (P6, 8 bits) as grim writes it; empty if it is not one.
+static Image fromPpm(const std::string& ppm) {
+  Image image;
+  std::istringstream in(ppm);
+  std::string magic;
+  int maxValue = 0;
+  if (!(in >> magic >> image.width >> image.height >> maxValue) || magic != "P6") return {};
+  const size_t start = (size_t)in.tellg() + 1, size = (size_t)image.width * image.height * 3;
+  if (maxValue != 255 || ppm.size() < start + size) return {};
+  image.rgb.assign(ppm.begin() + (long)start, ppm.begin() + (long)(start + size));
+  return image;
+}
+
+Image Sway::screenshot() {
+  std::vector<std::string> env = clientEnv();
+  return fromPpm(commandOutput({"grim", "-t", "ppm", "-"}, env));
+}
+
+// The window titled title among node's descendants; null if none.
+static const nlohmann::json* windowNode(const nlohmann::json& node, const std::string& title) {
+  if (!node.is_object()) return nullptr;
+  if (node.value("name", "") == title && node.contains("pid")) return &node;
+  for (const char* children : {"nodes", "floating_nodes"}) {
+    if (!node.contains(children)) continue;
+    for (const nlohmann::json& child : node.at(children)) {
+      if (const nlohmann::json* found = windowNode(child, title)) return found;
+    }
+  }
+  return nullptr;
+}
+
+bool Sway::findWindow(const std::string& title, Rect* where) {
+  const nlohmann::json tree = nlohmann::json::parse(msg({"-t", "get_tree"}), nullptr, false);
+  const nlohmann::json* node = windowNode(tree, title);
+  if (!node) return false;
+  // Its container in layout coordinates, the content inside it; the output is at 0, 0.
+  const nlohmann::json &box = (*node)["rect"], &content = (*node)["window_rect"];
+  *where = {((int)box["x"] + (int)content["x"]) * scale,
+            ((int)box["y"] + (int)content["y"]) * scale, (int)content["width"] * scale,
+            (int)content["height"] * scale};
+  return true;
+}
+
+bool Sway::windowVisible(const std::string& title) {
+  const nlohmann::json tree = nlohmann::json::parse(msg({"-t", "get_tree"}), nullptr, false);
+  const nlohmann::json* node = windowNode(tree, title);
+  return node && node->value("visible", false);
+}
+
+void Sway::moveTo(int x, int y) {
+  input->send("move " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void Sway::button(bool press, unsigned linuxCode) {
+  input->send("button " + std::to_string(linuxCode) + (press ? " 1" : " 0"));
+}
+
+void Sway::key(const std::string& keysym, bool press) {
+  input->send("key " + keysym + (press ? " 1" : " 0"));
+}

@@ -1,0 +1,141 @@
+// A Wayland client that gives a compositor's seat a pointer and a keyboard: headless compositors
+// have no input devices, so their clients see a seat with neither. It lives until its standard
+// input closes, reading one command a line, and answers each with "ok" once the compositor has
+// seen it (or "error ..."):
+//   move X Y          pointer to (X, Y) of the output, in physical pixels
+//   button CODE 1|0   press or release a button (Linux code: 272 is the left one)
+//   key KEYSYM 1|0    press or release the key that gives KEYSYM (an xkb name: a, Escape, Shift_L)
+// Usage: virtual_input_client WIDTH HEIGHT [LAYOUT]   (the output's physical size; layout us)
+#include <sys/mman.h>
+#include <unistd.h>
+#include <wayland-client.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "virtual-keyboard-unstable-v1-client-protocol.h"
+#include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
+
+static wl_seat* seat;
+static zwlr_virtual_pointer_manager_v1* pointerManager;
+static zwp_virtual_keyboard_manager_v1* keyboardManager;
+
+static void global(void*, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
+  if (!strcmp(interface, wl_seat_interface.name) && !seat) {
+    seat = (wl_seat*)wl_registry_bind(registry, name, &wl_seat_interface, 1);
+  } else if (!strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name)) {
+    pointerManager = (zwlr_virtual_pointer_manager_v1*)wl_registry_bind(
+        registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1);
+  } else if (!strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name)) {
+    keyboardManager = (zwp_virtual_keyboard_manager_v1*)wl_registry_bind(
+        registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1);
+  }
+}
+static void globalRemove(void*, wl_registry*, uint32_t) {}
+static const wl_registry_listener registryListener = {global, globalRemove};
+
+// Event times in milliseconds, as a device would stamp them.
+static uint32_t now() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return (uint32_t)(t.tv_sec * 1000 + t.tv_nsec / 1000000);
+}
+
+static int fail(const std::string& message) {
+  std::cerr << "virtual_input_client: " << message << "\n";
+  return 1;
+}
+
+// Hands the compositor our keymap: key events from a virtual keyboard are read through it.
+static bool sendKeymap(zwp_virtual_keyboard_v1* keyboard, xkb_keymap* keymap) {
+  char* text = xkb_keymap_get_as_string(keymap, XKB_KEYMAP_FORMAT_TEXT_V1);
+  const size_t size = strlen(text) + 1;
+  const int fd = memfd_create("keymap", MFD_CLOEXEC);
+  const bool written = fd >= 0 && write(fd, text, size) == (ssize_t)size;
+  free(text);
+  if (written) zwp_virtual_keyboard_v1_keymap(keyboard, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd, size);
+  if (fd >= 0) close(fd);
+  return written;
+}
+
+// The first key that gives keysym at some level of the first layout; 0 if none does.
+static xkb_keycode_t keycodeOf(xkb_keymap* keymap, xkb_keysym_t keysym) {
+  for (xkb_keycode_t k = xkb_keymap_min_keycode(keymap); k <= xkb_keymap_max_keycode(keymap); ++k) {
+    for (xkb_level_index_t level = 0; level < xkb_keymap_num_levels_for_key(keymap, k, 0);
+         ++level) {
+      const xkb_keysym_t* syms;
+      const int n = xkb_keymap_key_get_syms_by_level(keymap, k, 0, level, &syms);
+      for (int i = 0; i < n; ++i) {
+        if (syms[i] == keysym) return k;
+      }
+    }
+  }
+  return 0;
+}
+
+int main(int argc, char** argv) {
+  if (argc < 3) return fail("usage: virtual_input_client WIDTH HEIGHT [LAYOUT]");
+  const uint32_t width = (uint32_t)atoi(argv[1]), height = (uint32_t)atoi(argv[2]);
+  wl_display* display = wl_display_connect(nullptr);
+  if (!display) return fail("cannot connect to the Wayland display");
+  wl_registry_add_listener(wl_display_get_registry(display), &registryListener, nullptr);
+  wl_display_roundtrip(display);
+  if (!seat || !pointerManager || !keyboardManager) {
+    return fail("the compositor offers no seat, virtual pointer or virtual keyboard");
+  }
+
+  xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+  const xkb_rule_names names = {"evdev", "pc105", argc > 3 ? argv[3] : "us", "", ""};
+  xkb_keymap* keymap = xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
+  if (!keymap) return fail("no keymap for this layout");
+  xkb_state* state = xkb_state_new(keymap);
+
+  zwlr_virtual_pointer_v1* pointer =
+      zwlr_virtual_pointer_manager_v1_create_virtual_pointer(pointerManager, seat);
+  zwp_virtual_keyboard_v1* keyboard =
+      zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(keyboardManager, seat);
+  if (!sendKeymap(keyboard, keymap)) return fail("cannot hand over the keymap");
+  if (wl_display_roundtrip(display) < 0) return fail("the compositor refused the devices");
+  std::cout << "ready" << std::endl;
+
+  for (std::string line; std::getline(std::cin, line);) {
+    std::istringstream in(line);
+    std::string command, name;
+    int a = 0, b = 0;
+    in >> command;
+    if (command == "move" && in >> a >> b) {
+      zwlr_virtual_pointer_v1_motion_absolute(pointer, now(), (uint32_t)a, (uint32_t)b, width,
+                                              height);
+      zwlr_virtual_pointer_v1_frame(pointer);
+    } else if (command == "button" && in >> a >> b) {
+      zwlr_virtual_pointer_v1_button(pointer, now(), (uint32_t)a, (uint32_t)b);
+      zwlr_virtual_pointer_v1_frame(pointer);
+    } else if (command == "key" && in >> name >> b) {
+      const xkb_keycode_t code =
+          keycodeOf(keymap, xkb_keysym_from_name(name.c_str(), XKB_KEYSYM_NO_FLAGS));
+      if (!code) {
+        std::cout << "error: no key gives " << name << std::endl;
+        continue;
+      }
+      // The compositor takes a virtual keyboard's modifiers as sent, not from its keys.
+      zwp_virtual_keyboard_v1_key(keyboard, now(), code - 8, (uint32_t)b);
+      xkb_state_update_key(state, code, b ? XKB_KEY_DOWN : XKB_KEY_UP);
+      zwp_virtual_keyboard_v1_modifiers(
+          keyboard, xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
+          xkb_state_serialize_mods(state, XKB_STATE_MODS_LATCHED),
+          xkb_state_serialize_mods(state, XKB_STATE_MODS_LOCKED),
+          xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE));
+    } else {
+      std::cout << "error: cannot read '" << line << "'" << std::endl;
+      continue;
+    }
+    if (wl_display_roundtrip(display) < 0) return fail("the compositor has gone away");
+    std::cout << "ok" << std::endl;
+  }
+  return 0;
+}
