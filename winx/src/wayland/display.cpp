@@ -141,9 +141,13 @@ bool connect(std::string* why) {
   return true;
 }
 
-void screenSize(int* width, int* height) {
+const Output* screenOutput() {
   const State& s = state();
-  const Output* o = s.screen ? s.screen : (s.outputs.empty() ? nullptr : s.outputs.front());
+  return s.screen ? s.screen : (s.outputs.empty() ? nullptr : s.outputs.front());
+}
+
+void screenSize(int* width, int* height) {
+  const Output* o = screenOutput();
   *width = o ? o->width : 0;
   *height = o ? o->height : 0;
 }

@@ -112,7 +112,7 @@ int messageBox(HWND__*, const char* text, const char* caption, UINT type) {
   b.text = text ? text : "";
   b.errorIcon = (type & MB_ICONERROR) != 0;
   // Drawn first for the screen's scale; again if it shows on an output of another.
-  const Output* o = s.screen ? s.screen : (s.outputs.empty() ? nullptr : s.outputs.front());
+  const Output* o = screenOutput();
   const int scale = o ? o->scale : 1;
   if (s.shm == nullptr || !draw(b, scale)) return 0;
   b.top.owner = &b;

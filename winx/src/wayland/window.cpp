@@ -45,6 +45,9 @@ bool createWindow(HWND__* w, int pixelFormat) {
     n->top.onChange = onWindowChange;
     n->bufferWidth = std::max(1, w->width);
     n->bufferHeight = std::max(1, w->height);
+    // The screen's scale until the surface is on an output: most often it is the right one.
+    const Output* screen = screenOutput();
+    n->top.scale = screen ? screen->scale : 1;
     createSurface(&n->top);
     w->native = n;
   }

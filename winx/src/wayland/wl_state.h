@@ -106,6 +106,8 @@ struct State {
 
 State& state();
 
+// Win32's screen: the output the last box was shown on, else the first; null with none.
+const Output* screenOutput();
 // Fatal: the compositor is gone or refused a request. One line, status 1.
 [[noreturn]] void connectionLost();
 // Reads and dispatches what the compositor sent, without blocking; timeoutMs > 0 waits for
