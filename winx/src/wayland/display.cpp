@@ -20,6 +20,9 @@ namespace winx::wayland {
 
 namespace {
 
+// How long a compositor may take to list its globals before we try X instead.
+const int answerMs = 3000;
+
 void onOutputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
                       const char*, int32_t) {}
 
@@ -101,6 +104,34 @@ void onDecorError(libdecor*, libdecor_error, const char* message) {
   fprintf(stderr, "winx: libdecor: %s\n", message);
 }
 
+void onSyncDone(void* data, wl_callback* callback, uint32_t) {
+  *static_cast<bool*>(data) = true;
+  wl_callback_destroy(callback);
+}
+
+const wl_callback_listener syncListener = {onSyncDone};
+
+// A round trip that gives up at deadline: a socket may accept and never answer.
+bool roundtripBy(int64_t deadline) {
+  wl_display* d = state().display;
+  bool done = false;
+  wl_callback* sync = wl_display_sync(d);
+  wl_callback_add_listener(sync, &syncListener, &done);
+  while (!done) {
+    const int64_t left = deadline - nowMs();
+    if (left <= 0 || wl_display_flush(d) < 0 || wl_display_dispatch_pending(d) < 0) break;
+    if (wl_display_prepare_read(d) != 0) continue;
+    pollfd pfd = {wl_display_get_fd(d), POLLIN, 0};
+    const int n = poll(&pfd, 1, (int)left);
+    if (n > 0 ? wl_display_read_events(d) < 0
+              : (wl_display_cancel_read(d), n < 0 && errno != EINTR)) {
+      break;
+    }
+    if (wl_display_dispatch_pending(d) < 0) break;
+  }
+  return done;
+}
+
 libdecor_interface decorInterface = {onDecorError, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
 
 }  // namespace
@@ -122,8 +153,11 @@ bool connect(std::string* why) {
   s.registry = wl_display_get_registry(s.display);
   wl_registry_add_listener(s.registry, &registryListener, nullptr);
   // The globals, then what the outputs and the seat say about themselves.
-  if (wl_display_roundtrip(s.display) < 0 || wl_display_roundtrip(s.display) < 0) {
+  const int64_t deadline = nowMs() + answerMs;
+  if (!roundtripBy(deadline) || !roundtripBy(deadline)) {
     *why = "Wayland display \"" + s.displayName + "\" does not answer";
+    wl_display_disconnect(s.display);
+    s.display = nullptr;
     return false;
   }
   if (s.compositor == nullptr || s.wmBase == nullptr) {
