@@ -100,24 +100,6 @@ const wl_pointer_listener pointerListener = {
     onPointerEnter, onPointerLeave, onPointerMotion, onPointerButton, onAxis, onFrame,
     onAxisSource,   onAxisStop,     onAxisDiscrete,  nullptr};  // axis_value120: v8
 
-// UTF-8 as Latin-1, the program's ANSI code page: characters beyond it are dropped.
-std::string latin1(const char* utf8) {
-  std::string out;
-  for (const unsigned char* p = (const unsigned char*)utf8; *p;) {
-    if (*p < 0x80) {
-      out += (char)*p++;
-    } else if ((*p & 0xe0) == 0xc0 && (p[1] & 0xc0) == 0x80) {
-      const unsigned c = ((p[0] & 0x1fu) << 6) | (p[1] & 0x3fu);
-      if (c <= 0xff) out += (char)c;
-      p += 2;
-    } else {
-      ++p;
-      while ((*p & 0xc0) == 0x80) ++p;
-    }
-  }
-  return out;
-}
-
 void onKey(uint32_t key, bool pressed, bool repeat) {
   State& s = state();
   if (s.plainState == nullptr) return;
@@ -133,7 +115,7 @@ void onKey(uint32_t key, bool pressed, bool repeat) {
   if (pressed) {
     char utf8[64];
     xkb_state_key_get_utf8(s.plainState, code, utf8, sizeof utf8);
-    const std::string text = latin1(utf8);
+    const std::string text = latin1FromUtf8(utf8);
     // With Ctrl, Windows types what its own table says, from what the key types without.
     chars = s.control ? controlCharacters(keysym, text.data(), (int)text.size())
                       : charactersFromLookup(text.data(), (int)text.size());

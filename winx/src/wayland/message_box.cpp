@@ -8,6 +8,7 @@
 
 #include "box_picture.h"
 #include "message_box.h"
+#include "surface_scale.h"
 #include "wl_state.h"
 
 namespace winx::wayland {
@@ -119,9 +120,9 @@ int messageBox(HWND__*, const char* text, const char* caption, UINT type) {
   b.top.onChange = onBoxChange;
   b.top.scale = scale;
   createSurface(&b.top);
+  const SurfaceScale k = surfaceScale(b.picture.width, b.picture.height, scale, b.top.viewport != nullptr);
   const bool shown =
-      openToplevel(&b.top, caption ? caption : "Error", std::max(1, b.picture.width / scale),
-                   std::max(1, b.picture.height / scale)) &&
+      openToplevel(&b.top, caption ? caption : "Error", k.logicalWidth, k.logicalHeight) &&
       waitConfigured(&b.top);
   if (shown) {
     present(b);

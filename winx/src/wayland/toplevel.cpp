@@ -4,6 +4,7 @@
 
 #include <libdecor.h>
 
+#include "surface_scale.h"
 #include "viewporter-client-protocol.h"
 #include "wl_state.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"
@@ -221,22 +222,14 @@ void setToplevelSize(Toplevel* t, int logicalWidth, int logicalHeight) {
 }
 
 void applyScale(Toplevel* t, int width, int height, int scale) {
-  // A buffer scale must divide the buffer; where it does not, the viewport maps the whole
-  // buffer onto the nearest logical size instead.
-  const bool divides = width % scale == 0 && height % scale == 0;
-  if (!divides && t->viewport == nullptr) scale = 1;
-  int logicalWidth = width / scale, logicalHeight = height / scale;
-  if (divides || t->viewport == nullptr) {
-    wl_surface_set_buffer_scale(t->surface, scale);
-    if (t->viewport) wp_viewport_set_destination(t->viewport, -1, -1);
-  } else {
-    logicalWidth = std::max(1, (width + scale / 2) / scale);
-    logicalHeight = std::max(1, (height + scale / 2) / scale);
-    wl_surface_set_buffer_scale(t->surface, 1);
-    wp_viewport_set_destination(t->viewport, logicalWidth, logicalHeight);
+  const SurfaceScale k = surfaceScale(width, height, scale, t->viewport != nullptr);
+  wl_surface_set_buffer_scale(t->surface, k.bufferScale);
+  if (t->viewport) {
+    wp_viewport_set_destination(t->viewport, k.viewport ? k.logicalWidth : -1,
+                                k.viewport ? k.logicalHeight : -1);
   }
-  if (logicalWidth != t->logicalWidth || logicalHeight != t->logicalHeight) {
-    setToplevelSize(t, logicalWidth, logicalHeight);
+  if (k.logicalWidth != t->logicalWidth || k.logicalHeight != t->logicalHeight) {
+    setToplevelSize(t, k.logicalWidth, k.logicalHeight);
   }
 }
 

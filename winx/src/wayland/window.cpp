@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "surface_scale.h"
 #include "wl_state.h"
 
 namespace winx::wayland {
@@ -30,9 +31,10 @@ void onWindowChange(Toplevel* t) {
 
 // The logical size a buffer of the window's has at the scale known now.
 void logicalSize(const NativeWindow* n, int* width, int* height) {
-  const int scale = n->top.scale;
-  *width = std::max(1, (n->bufferWidth + scale / 2) / scale);
-  *height = std::max(1, (n->bufferHeight + scale / 2) / scale);
+  const SurfaceScale k =
+      surfaceScale(n->bufferWidth, n->bufferHeight, n->top.scale, n->top.viewport != nullptr);
+  *width = k.logicalWidth;
+  *height = k.logicalHeight;
 }
 
 }  // namespace
