@@ -86,6 +86,8 @@ class NestedCompositor : public Compositor {
   void moveTo(int x, int y) override;
   void button(bool press, unsigned linuxCode = 0x110) override;
   void key(const std::string& keysym, bool press) override;
+  // Brings back a window minimised by its own title bar's button: Super+Tab, the switcher.
+  void restoreMinimised() { key("Super_L", true), tap("Tab"), key("Super_L", false); }
 
   Xvfb xvfb;
   std::unique_ptr<XClient> x;
@@ -96,13 +98,11 @@ class NestedCompositor : public Compositor {
   void start(const std::vector<std::string>& argv, std::vector<std::string> env);
 };
 
-// weston's X11 backend with the desktop shell, no panel, a plain background. It minimises a
-// window on the client's request (its title bar's button); the Super+Tab switcher restores it.
+// weston's X11 backend with the desktop shell, no panel, a plain background.
 class Weston : public NestedCompositor {
  public:
   Weston(int width, int height, int scale = 1);
   bool findWindow(const std::string& title, Rect* where) override;
-  void restoreMinimised();
 };
 
 // mutter, GNOME's compositor, nested in Xvfb inside its own D-Bus session; no Xwayland.

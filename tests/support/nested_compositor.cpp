@@ -101,10 +101,6 @@ bool Weston::findWindow(const std::string& title, Rect* where) {
   return true;
 }
 
-void Weston::restoreMinimised() {
-  key("Super_L", true), tap("Tab"), key("Super_L", false);
-}
-
 Mutter::Mutter(int width_, int height_, int scale_) : NestedCompositor(width_, height_, scale_) {
   name = "mutter";
   // Its output's mode and scale when nested; dbus-run-session ends with it.
