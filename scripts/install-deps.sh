@@ -6,8 +6,11 @@ set -euo pipefail
 
 packages_for() {
   case "$1" in
-    # The viewer alone: what building it and opening it on a display take.
-    build) echo "cmake g++ make libx11-dev libxrandr-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core libgl-dev libgl1-mesa-dri x11-utils" ;;
+    # The viewer alone: what building it and opening it on a display take (X11 and Wayland;
+    # libdecor's plugin draws title bars where the compositor draws none).
+    build) echo "cmake g++ make pkgconf libx11-dev libxrandr-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core libgl-dev libgl1-mesa-dri x11-utils \
+      libwayland-dev wayland-protocols libxkbcommon-dev libegl-dev libegl-mesa0 libdecor-0-dev \
+      libdecor-0-plugin-1-cairo" ;;
     # The run command's recorded session where no display is reachable.
     record) echo "xvfb xdotool imagemagick" ;;
     test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb openbox icewm valgrind devscripts help2man" ;;

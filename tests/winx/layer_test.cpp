@@ -7,9 +7,13 @@
 #include <string>
 #include <unistd.h>
 
+#include "keys.h"
 #include "message_queue.h"
 #include "tests/support/test_window.h"
 #include "tests/support/xserver.h"
+#ifdef WINX_WAYLAND
+#include "wayland/surface_scale.h"
+#endif
 
 #include <X11/Xutil.h>
 
@@ -36,6 +40,42 @@ std::string through(const std::vector<std::string>& in, int quitCode = -1) {
   }
   return q.empty() ? out : "the queue is not empty after draining";
 }
+
+// What xkbcommon types reaches the program in its ANSI code page, Latin-1.
+TEST(Keys, Utf8AsLatin1) {
+  const struct {
+    const char *utf8, *latin1;
+  } rows[] = {{"a", "a"},
+              {"\xc3\xa9", "\xe9"},
+              {"\xc2\xa0x", "\xa0x"},
+              {"a\xe2\x82\xac"
+               "b",
+               "ab"},
+              {"\xc5\x93", ""},
+              {"\x80z", "z"}};
+  for (const auto& r : rows) EXPECT_EQ(winx::latin1FromUtf8(r.utf8), r.latin1) << r.utf8;
+}
+
+#ifdef WINX_WAYLAND
+// A buffer of physical pixels on a surface: pixel-exact where the scale divides it.
+TEST(WaylandSurfaceScale, BufferScaleLogicalSizeAndViewport) {
+  const struct {
+    int width, height, scale;
+    bool viewporter;
+    winx::wayland::SurfaceScale want;
+  } rows[] = {
+      {819, 819, 1, true, {1, 819, 819, false}},  {1638, 1638, 2, true, {2, 819, 819, false}},
+      {819, 819, 2, true, {1, 410, 410, true}},   {819, 818, 2, false, {1, 819, 818, false}},
+      {1229, 1230, 3, true, {1, 410, 410, true}}, {0, 0, 2, true, {1, 1, 1, true}}};
+  for (const auto& r : rows) {
+    const auto k = winx::wayland::surfaceScale(r.width, r.height, r.scale, r.viewporter);
+    EXPECT_EQ(std::vector<int>({k.bufferScale, k.logicalWidth, k.logicalHeight, k.viewport}),
+              std::vector<int>(
+                  {r.want.bufferScale, r.want.logicalWidth, r.want.logicalHeight, r.want.viewport}))
+        << r.width << "x" << r.height << " at " << r.scale;
+  }
+}
+#endif
 
 TEST(MessageQueue, OrderCoalescingFrontPostsDroppedWindowsAndQuit) {
   static_assert(WM_MOUSEMOVE == 512 && WM_LBUTTONDOWN == 513 && WM_LBUTTONUP == 514 &&

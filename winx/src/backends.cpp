@@ -3,6 +3,10 @@
 
 namespace winx {
 
-const Backend* const backends[] = {&x11::backend, nullptr};
+const Backend* const backends[] = {
+#ifdef WINX_WAYLAND
+    &wayland::backend,
+#endif
+    &x11::backend, nullptr};
 
 }  // namespace winx

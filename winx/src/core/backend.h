@@ -81,6 +81,9 @@ extern const Backend* const backends[];
 namespace x11 {
 extern const Backend backend;
 }
+namespace wayland {
+extern const Backend backend;
+}
 
 // What a backend may call in the core.
 // The live window whose backend data matches, or null.

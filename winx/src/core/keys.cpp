@@ -94,4 +94,22 @@ std::string controlCharacters(unsigned long keysym, const char* text, int length
   return std::string();
 }
 
+std::string latin1FromUtf8(const char* utf8) {
+  std::string out;
+  for (const unsigned char* p = (const unsigned char*)utf8; *p;) {
+    if (*p < 0x80) {
+      out += (char)*p++;
+      continue;
+    }
+    const bool twoBytes = (*p & 0xe0) == 0xc0 && (p[1] & 0xc0) == 0x80;
+    if (twoBytes && (((p[0] & 0x1fu) << 6) | (p[1] & 0x3fu)) <= 0xff) {
+      out += (char)(((p[0] & 0x1fu) << 6) | (p[1] & 0x3fu));
+    }
+    // Past the whole sequence, whatever it stood for.
+    ++p;
+    while ((*p & 0xc0) == 0x80) ++p;
+  }
+  return out;
+}
+
 }  // namespace winx

@@ -1,0 +1,148 @@
+// MessageBoxA on Wayland: a toplevel of its own showing the picture the core draws, through
+// wl_shm, at the scale of the output it is on (96 DPI times the scale).
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "box_picture.h"
+#include "message_box.h"
+#include "surface_scale.h"
+#include "wl_state.h"
+
+namespace winx::wayland {
+
+struct MessageBoxWindow {
+  Toplevel top;
+  const char* text;
+  bool errorIcon;
+  BoxPicture picture;
+  int drawnScale = 0;
+  wl_buffer* buffer = nullptr;
+  bool buttonHeld = false;
+  bool done = false;
+};
+
+namespace {
+
+// The picture at scale in a shared-memory buffer.
+bool draw(MessageBoxWindow& b, int scale) {
+  int maxWidth = 0, maxHeight = 0;
+  screenSize(&maxWidth, &maxHeight);
+  BoxPicture p;
+  if (!drawBox(b.text, b.errorIcon, scale, maxWidth > 0 ? maxWidth : 1 << 14,
+               maxHeight > 0 ? maxHeight : 1 << 14, &p)) {
+    return false;
+  }
+  const int stride = p.width * 4;
+  const size_t size = (size_t)stride * p.height;
+  const int fd = memfd_create("winx-box", MFD_CLOEXEC);
+  if (fd < 0 || ftruncate(fd, (off_t)size) < 0) {
+    if (fd >= 0) close(fd);
+    return false;
+  }
+  void* pixels = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  if (pixels == MAP_FAILED) {
+    close(fd);
+    return false;
+  }
+  memcpy(pixels, p.pixels.data(), size);  // 0xAARRGGBB words are XRGB8888 as they are
+  munmap(pixels, size);
+  wl_shm_pool* pool = wl_shm_create_pool(state().shm, fd, (int32_t)size);
+  wl_buffer* buffer =
+      wl_shm_pool_create_buffer(pool, 0, p.width, p.height, stride, WL_SHM_FORMAT_XRGB8888);
+  wl_shm_pool_destroy(pool);
+  close(fd);
+  if (b.buffer) wl_buffer_destroy(b.buffer);
+  b.buffer = buffer;
+  b.picture = std::move(p);
+  b.drawnScale = scale;
+  return true;
+}
+
+void present(MessageBoxWindow& b) {
+  wl_surface* s = b.top.surface;
+  wl_surface_attach(s, b.buffer, 0, 0);
+  applyScale(&b.top, b.picture.width, b.picture.height, b.drawnScale);
+  wl_surface_damage(s, 0, 0, INT32_MAX, INT32_MAX);
+  wl_surface_commit(s);
+}
+
+// Closing counts as OK; on an output of another scale the box is drawn again for it.
+void onBoxChange(Toplevel* t) {
+  MessageBoxWindow& b = *static_cast<MessageBoxWindow*>(t->owner);
+  if (t->closeRequested) b.done = true;
+  if (t->scale != b.drawnScale && t->configured && draw(b, t->scale)) present(b);
+}
+
+// Physical pixels of the box's picture per logical one.
+double boxPixels(const MessageBoxWindow& b) {
+  return (double)b.picture.width / b.top.logicalWidth;
+}
+
+}  // namespace
+
+bool isBoxSurface(wl_surface* surface) {
+  const MessageBoxWindow* b = state().box;
+  return b && surface && b->top.surface == surface;
+}
+
+void boxButton(double x, double y, bool pressed) {
+  MessageBoxWindow& b = *state().box;
+  const double k = boxPixels(b);
+  const bool over = onButton(b.picture, (int)(x * k), (int)(y * k));
+  if (pressed) {
+    b.buttonHeld = over;
+  } else {
+    b.done = b.done || (b.buttonHeld && over);
+    b.buttonHeld = false;
+  }
+}
+
+void boxKey(xkb_keysym_t keysym) {
+  if (keysym == XKB_KEY_Return || keysym == XKB_KEY_KP_Enter || keysym == XKB_KEY_Escape ||
+      keysym == XKB_KEY_space) {
+    state().box->done = true;
+  }
+}
+
+int messageBox(HWND__*, const char* text, const char* caption, UINT type) {
+  State& s = state();
+  MessageBoxWindow b;
+  b.text = text ? text : "";
+  b.errorIcon = (type & MB_ICONERROR) != 0;
+  // Drawn first for the screen's scale; again if it shows on an output of another.
+  const Output* o = screenOutput();
+  const int scale = o ? o->scale : 1;
+  if (s.shm == nullptr || !draw(b, scale)) return 0;
+  b.top.owner = &b;
+  b.top.onChange = onBoxChange;
+  b.top.scale = scale;
+  createSurface(&b.top);
+  const SurfaceScale k = surfaceScale(b.picture.width, b.picture.height, scale, b.top.viewport != nullptr);
+  const bool shown =
+      openToplevel(&b.top, caption ? caption : "Error", k.logicalWidth, k.logicalHeight) &&
+      waitConfigured(&b.top);
+  if (shown) {
+    present(b);
+    // Modal: the box's input is its own; other windows' input is dropped meanwhile.
+    MessageBoxWindow* outer = s.box;
+    s.box = &b;
+    while (!b.done) {
+      pumpEvents();
+      if (!b.done) waitForEvents(-1);
+    }
+    s.box = outer;
+    // Win32's screen is the monitor the box was on.
+    if (!b.top.outputs.empty()) s.screen = b.top.outputs.front();
+  }
+  if (s.pointerSurface == b.top.surface) s.pointerSurface = nullptr;
+  if (s.keyboardSurface == b.top.surface) s.keyboardSurface = nullptr;
+  destroySurface(&b.top);
+  if (b.buffer) wl_buffer_destroy(b.buffer);
+  wl_display_flush(s.display);
+  return shown ? IDOK : 0;
+}
+
+}  // namespace winx::wayland

@@ -1,0 +1,166 @@
+// The Wayland backend's own state (libwayland, xdg-shell, EGL, xkbcommon, libdecor): one struct,
+// one thread, no locks.
+#pragma once
+
+#include <EGL/egl.h>
+#include <wayland-client.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "backend.h"
+
+struct libdecor;
+struct libdecor_frame;
+struct wl_egl_window;
+struct xdg_wm_base;
+struct xdg_surface;
+struct xdg_toplevel;
+struct zxdg_decoration_manager_v1;
+struct zxdg_toplevel_decoration_v1;
+struct wp_viewporter;
+struct wp_viewport;
+
+namespace winx::wayland {
+
+struct Output {
+  wl_output* output = nullptr;
+  uint32_t name = 0;  // the registry's
+  int scale = 1;
+  int width = 0, height = 0;  // the current mode, in physical pixels
+};
+
+// A surface with the role of a top-level window, decorated by the compositor or by libdecor.
+struct Toplevel {
+  wl_surface* surface = nullptr;
+  wp_viewport* viewport = nullptr;
+  xdg_surface* xdgSurface = nullptr;
+  xdg_toplevel* xdgToplevel = nullptr;
+  zxdg_toplevel_decoration_v1* decoration = nullptr;
+  libdecor_frame* frame = nullptr;
+  bool configured = false;  // the first configure is acknowledged: buffers may come
+  bool closeRequested = false;
+  int imposedWidth = 0, imposedHeight = 0;  // the compositor's last size, logical (0: ours)
+  bool sizeImposed = false;                 // a new one, not yet heard by the owner
+  int logicalWidth = 1, logicalHeight = 1;  // the size we give the surface
+  std::vector<const Output*> outputs;       // entered
+  int scale = 1;                            // the largest scale of those, 1 before any
+  void (*onChange)(Toplevel*) = nullptr;    // scale or imposed size changed; close requested
+  void* owner = nullptr;                    // the HWND__ or the box
+};
+
+// What HWND__::native points to.
+struct NativeWindow {
+  Toplevel top;
+  int bufferWidth = 1, bufferHeight = 1;  // physical pixels: the size the program chose
+  int appliedScale = 0;                   // what the last commit gave the compositor
+  int appliedWidth = 0, appliedHeight = 0;
+  wl_egl_window* eglWindow = nullptr;
+  EGLSurface eglSurface = EGL_NO_SURFACE;
+  wl_callback* frameCallback = nullptr;  // the last presented frame's, until it comes
+  int64_t frameRequestedMs = 0;
+  bool hiddenByFrames = false;  // made iconic because frame callbacks stopped
+};
+
+struct MessageBoxWindow;
+
+struct State {
+  wl_display* display = nullptr;
+  std::string displayName;
+  wl_registry* registry = nullptr;
+  wl_compositor* compositor = nullptr;
+  wl_shm* shm = nullptr;
+  xdg_wm_base* wmBase = nullptr;
+  wl_seat* seat = nullptr;
+  wp_viewporter* viewporter = nullptr;
+  zxdg_decoration_manager_v1* decorations = nullptr;
+  libdecor* decor = nullptr;  // only where the compositor draws no decorations
+  std::vector<Output*> outputs;
+  const Output* screen = nullptr;  // where the last box was shown: Win32's screen
+
+  // Input.
+  wl_pointer* pointer = nullptr;
+  wl_keyboard* keyboard = nullptr;
+  wl_surface* pointerSurface = nullptr;  // under the pointer, ours or not
+  double pointerX = 0, pointerY = 0;     // surface-local, logical
+  WPARAM buttons = 0;                    // MK_ flags of the buttons held
+  wl_surface* keyboardSurface = nullptr;
+  xkb_context* xkb = nullptr;
+  xkb_keymap* keymap = nullptr;
+  xkb_state* keyState = nullptr;    // as the compositor says
+  xkb_state* plainState = nullptr;  // the same without Ctrl: what a key types under Windows' rule
+  bool control = false, shift = false;
+  int repeatRate = 25, repeatDelay = 600;  // keys a second, ms
+  uint32_t repeatKey = 0;                  // evdev code, 0: none
+  int64_t nextRepeatMs = 0;
+
+  bool eglLoaded = false;
+  EGLDisplay egl = EGL_NO_DISPLAY;
+  std::vector<EGLConfig> configs;  // the pixel formats, in index order
+  bool unthrottled = false;        // vblank_mode=0: swaps never wait
+
+  MessageBoxWindow* box = nullptr;  // the modal box, while up
+};
+
+State& state();
+
+// Win32's screen: the output the last box was shown on, else the first; null with none.
+const Output* screenOutput();
+// Fatal: the compositor is gone or refused a request. One line, status 1.
+[[noreturn]] void connectionLost();
+// Reads and dispatches what the compositor sent, without blocking; timeoutMs > 0 waits for
+// it that long at most first.
+void readEvents(int timeoutMs);
+// Where a surface is one of a live window's.
+HWND__* windowFromSurface(wl_surface* surface);
+
+// Toplevels (toplevel.cpp). The surface first (it exists before its role, for EGL), then the
+// role, which it may take and leave again.
+void createSurface(Toplevel* t);
+void destroySurface(Toplevel* t);
+bool openToplevel(Toplevel* t, const std::string& title, int logicalWidth, int logicalHeight);
+void closeToplevel(Toplevel* t);
+// A fixed size (min = max), logical.
+void setToplevelSize(Toplevel* t, int logicalWidth, int logicalHeight);
+// Sets the buffer scale and viewport for a buffer of width × height physical pixels at scale:
+// the logical size that gives, rounded where the size does not divide.
+void applyScale(Toplevel* t, int width, int height, int scale);
+// Dispatches until the toplevel's first configure came; false if it never does.
+bool waitConfigured(Toplevel* t);
+
+// Input (input.cpp).
+void bindSeat(wl_registry* registry, uint32_t name, uint32_t version);
+// Repeats a held key where due; the time until the next repeat (-1: none).
+int repeatKeys();
+
+// EGL (egl.cpp).
+bool createEglSurface(HWND__* w, int pixelFormat);
+void destroyEglSurface(HWND__* w);
+// Presents w's frame (or skips it while hidden): see egl.cpp.
+bool presentFrame(HWND__* w);
+
+// The entries of the table, where they are defined.
+bool connect(std::string* why);
+void screenSize(int* width, int* height);
+bool createWindow(HWND__* w, int pixelFormat);
+void destroyWindow(HWND__* w);
+void showWindow(HWND__* w, bool show);
+void moveWindow(HWND__* w);
+void resizeWindow(HWND__* w, int width, int height);
+void raiseWindow(HWND__* w);
+void pumpEvents();
+bool waitForEvents(int timeoutMs);
+void loadPixelFormats(std::vector<PIXELFORMATDESCRIPTOR>* formats);
+void* createContext(HWND__* w);
+bool makeCurrent(HWND__* w, void* context);
+void deleteContext(void* context);
+bool swapBuffers(HWND__* w);
+int messageBox(HWND__* owner, const char* text, const char* caption, UINT type);
+
+inline NativeWindow* native(const HWND__* w) {
+  return w ? static_cast<NativeWindow*>(w->native) : nullptr;
+}
+
+}  // namespace winx::wayland
