@@ -181,7 +181,8 @@ TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
         return differing(shot(), box, want) == 0;
       })) << what
           << ": not the box drawn crisp, " << want.width << "x" << want.height << ", but "
-          << box.width << "x" << box.height;
+          << box.width << "x" << box.height << ", " << differing(shot(), box, want)
+          << " pixels off";
 
       c_->tap("Return");
       EXPECT_TRUE(waitUntil([&] {

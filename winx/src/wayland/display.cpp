@@ -145,6 +145,14 @@ bool connect(std::string* why) {
   State& s = state();
   const char* name = getenv("WAYLAND_DISPLAY");
   s.displayName = name && *name ? name : "wayland-0";
+  // A name relative to a runtime directory that is not set: libwayland would print a line of
+  // its own before failing. The reason is ours to give, once.
+  const char* runtimeDir = getenv("XDG_RUNTIME_DIR");
+  if (s.displayName[0] != '/' && (runtimeDir == nullptr || *runtimeDir == '\0')) {
+    *why =
+        "cannot connect to Wayland display \"" + s.displayName + "\": XDG_RUNTIME_DIR is not set";
+    return false;
+  }
   s.display = wl_display_connect(nullptr);
   if (s.display == nullptr) {
     *why = "cannot connect to Wayland display \"" + s.displayName + "\"";
