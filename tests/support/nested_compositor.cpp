@@ -77,7 +77,9 @@ Weston::Weston(int width_, int height_, int scale_) : NestedCompositor(width_, h
   }
   // No panel (its launchers start terminals when clicked), no locking, a plain background.
   const std::string ini = runtimeDir + "/weston.ini";
+  // No animations either: a window fading in under load can end a shade short of its colours.
   std::ofstream(ini) << "[core]\nidle-time=0\n[shell]\npanel-position=none\nlocking=false\n"
+                        "animation=none\nstartup-animation=none\nfocus-animation=none\n"
                         "background-color=0xff204060\n";
   // Its width and height are in logical pixels; --debug lets weston-debug read its scene.
   start({"weston", "--config=" + ini, "--backend=x11-backend.so", "--use-pixman",

@@ -211,38 +211,11 @@ void connectionLost() {
   _exit(1);
 }
 
-void readEvents(int timeoutMs) {
-  wl_display* d = state().display;
+// Waits up to timeoutMs (-1: no limit) for the compositor's bytes and reads them in, unless
+// events already wait in the queue (then it reads nothing and returns at once).
+static void readSocket(wl_display* d, int timeoutMs) {
   if (wl_display_flush(d) < 0 && errno != EAGAIN) connectionLost();
-  // Events already queued are dispatched first: prepare_read refuses while there are any.
-  if (wl_display_prepare_read(d) == 0) {
-    pollfd pfd = {wl_display_get_fd(d), POLLIN, 0};
-    int n;
-    while ((n = poll(&pfd, 1, timeoutMs)) < 0 && errno == EINTR) {
-    }
-    if (n > 0) {
-      if (wl_display_read_events(d) < 0) connectionLost();
-    } else {
-      wl_display_cancel_read(d);
-    }
-  }
-  if (wl_display_dispatch_pending(d) < 0) connectionLost();
-}
-
-void pumpEvents() {
-  readEvents(0);
-  repeatKeys();
-}
-
-bool waitForEvents(int timeoutMs) {
-  wl_display* d = state().display;
-  if (wl_display_flush(d) < 0 && errno != EAGAIN) connectionLost();
-  // A held key repeats on our own clock.
-  const int repeat = repeatKeys();
-  if (repeat >= 0 && (timeoutMs < 0 || repeat < timeoutMs)) timeoutMs = repeat;
-  if (wl_display_prepare_read(d) != 0) {
-    return true;  // events wait in the queue already
-  }
+  if (wl_display_prepare_read(d) != 0) return;
   pollfd pfd = {wl_display_get_fd(d), POLLIN, 0};
   int n;
   while ((n = poll(&pfd, 1, timeoutMs)) < 0 && errno == EINTR) {
@@ -252,6 +225,24 @@ bool waitForEvents(int timeoutMs) {
   } else {
     wl_display_cancel_read(d);
   }
+}
+
+void readEvents(int timeoutMs) {
+  wl_display* d = state().display;
+  readSocket(d, timeoutMs);
+  if (wl_display_dispatch_pending(d) < 0) connectionLost();
+}
+
+void pumpEvents() {
+  readEvents(0);
+  repeatKeys();
+}
+
+bool waitForEvents(int timeoutMs) {
+  // A held key repeats on our own clock.
+  const int repeat = repeatKeys();
+  if (repeat >= 0 && (timeoutMs < 0 || repeat < timeoutMs)) timeoutMs = repeat;
+  readSocket(state().display, timeoutMs);
   return true;
 }
 
