@@ -16,8 +16,8 @@ packages_for() {
     test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb openbox icewm valgrind devscripts help2man" ;;
     # Wayland: the client libraries, and the compositors and tools the end-to-end tests drive.
     wayland) echo "libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev \
-      libdecor-0-plugin-1-cairo nlohmann-json3-dev pkgconf sway swaybg grim xwayland \
-      x11-xserver-utils weston mutter gsettings-desktop-schemas dbus-daemon wev xvfb" ;;
+      libdecor-0-plugin-1-cairo pkgconf sway swaybg grim xwayland \
+      x11-xserver-utils weston mutter gsettings-desktop-schemas dbus-daemon xvfb" ;;
     windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 nsis" ;;
     package) echo "dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal" ;;
     bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox" ;;

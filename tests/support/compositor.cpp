@@ -45,16 +45,6 @@ bool findColour(const Image& image, const std::vector<int>& colour, Rect* where,
       image, within, [&](int x, int y) { return near(image.at(x, y), colour); }, where);
 }
 
-bool findChange(const Image& before, const Image& after, Rect* where, int tolerance) {
-  return boundingBox(
-      after, {},
-      [&](int x, int y) {
-        const unsigned char* p = before.at(x, y);
-        return !near(after.at(x, y), {p[0], p[1], p[2]}, tolerance);
-      },
-      where);
-}
-
 bool onPath(const std::string& program) {
   std::istringstream path(getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
   for (std::string dir; std::getline(path, dir, ':');) {

@@ -26,9 +26,6 @@ class Compositor {
 
   // The output as it shows, in physical pixels.
   virtual Image screenshot() = 0;
-  // Where a toplevel titled title shows on the output (physical pixels), if the compositor
-  // can say; for sway its content, for weston its surface with any shadow drawn around it.
-  virtual bool findWindow(const std::string& title, Rect* where) = 0;
   // Input as a user gives it, in physical pixels of the output. Each returns once the
   // compositor has taken it in; clients may see it a little later.
   virtual void moveTo(int x, int y) = 0;
@@ -56,7 +53,6 @@ class Sway : public Compositor {
   Sway(int width, int height, int scale = 1, bool xwayland = false);
   ~Sway() override;
   Image screenshot() override;
-  bool findWindow(const std::string& title, Rect* where) override;
   void moveTo(int x, int y) override;
   void button(bool press, unsigned linuxCode = 0x110) override;
   void key(const std::string& keysym, bool press) override;
@@ -65,8 +61,6 @@ class Sway : public Compositor {
   std::string msg(const std::vector<std::string>& args);
   // Shows workspace name on the output: windows on others are hidden, their frames stop.
   void showWorkspace(const std::string& name) { msg({"workspace", name}); }
-  // Whether sway shows the window titled title (false too if there is none).
-  bool windowVisible(const std::string& title);
 
   std::string xDisplay;  // ":N" with xwayland, else empty
   std::unique_ptr<VirtualInput> input;
@@ -82,12 +76,9 @@ class NestedCompositor : public Compositor {
  public:
   ~NestedCompositor() override;
   Image screenshot() override { return x->grab(0, 0, width, height); }
-  bool findWindow(const std::string&, Rect*) override { return false; }
   void moveTo(int x, int y) override;
   void button(bool press, unsigned linuxCode = 0x110) override;
   void key(const std::string& keysym, bool press) override;
-  // Brings back a window minimised by its own title bar's button: Super+Tab, the switcher.
-  void restoreMinimised() { key("Super_L", true), tap("Tab"), key("Super_L", false); }
 
   Xvfb xvfb;
   std::unique_ptr<XClient> x;
@@ -102,7 +93,6 @@ class NestedCompositor : public Compositor {
 class Weston : public NestedCompositor {
  public:
   Weston(int width, int height, int scale = 1);
-  bool findWindow(const std::string& title, Rect* where) override;
 };
 
 // mutter, GNOME's compositor, nested in Xvfb inside its own D-Bus session; no Xwayland.
@@ -113,14 +103,8 @@ class Mutter : public NestedCompositor {
   Mutter(int width, int height, int scale = 1);
 };
 
-// The colour of weston's and sway's background here.
-inline const std::vector<int> kBackground = {0x20, 0x40, 0x60};
-
 // The smallest rectangle holding every pixel near colour, in within if given; false if none is.
 bool findColour(const Image& image, const std::vector<int>& colour, Rect* where, Rect within = {});
-// The smallest rectangle holding every pixel that differs by more than tolerance between two
-// pictures of the same size: where a window has come or gone.
-bool findChange(const Image& before, const Image& after, Rect* where, int tolerance = 24);
 
 // Whether program is found on PATH (tests skip a compositor that is not installed).
 bool onPath(const std::string& program);

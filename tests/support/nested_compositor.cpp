@@ -81,26 +81,11 @@ Weston::Weston(int width_, int height_, int scale_) : NestedCompositor(width_, h
   std::ofstream(ini) << "[core]\nidle-time=0\n[shell]\npanel-position=none\nlocking=false\n"
                         "animation=none\nstartup-animation=none\nfocus-animation=none\n"
                         "background-color=0xff204060\n";
-  // Its width and height are in logical pixels; --debug lets weston-debug read its scene.
+  // Its width and height are in logical pixels.
   start({"weston", "--config=" + ini, "--backend=x11-backend.so", "--use-pixman",
          "--scale=" + std::to_string(scale), "--width=" + std::to_string(width / scale),
-         "--height=" + std::to_string(height / scale), "--socket=wayland-1", "--debug"},
+         "--height=" + std::to_string(height / scale), "--socket=wayland-1"},
         {});
-}
-
-bool Weston::findWindow(const std::string& title, Rect* where) {
-  const std::string scene =
-      commandOutput({"weston-debug", "-o", "/dev/stdout", "scene-graph"}, clientEnv());
-  const size_t at = scene.find("top-level window '" + title + "'");
-  const size_t position = scene.find("position: (", at);
-  float x0, y0, x1, y1;
-  if (at == std::string::npos || position == std::string::npos ||
-      sscanf(scene.c_str() + position, "position: (%f, %f) -> (%f, %f)", &x0, &y0, &x1, &y1) != 4) {
-    return false;
-  }
-  *where = {(int)(x0 * scale), (int)(y0 * scale), (int)((x1 - x0) * scale),
-            (int)((y1 - y0) * scale)};
-  return true;
 }
 
 Mutter::Mutter(int width_, int height_, int scale_) : NestedCompositor(width_, height_, scale_) {

@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "compositor.h"
@@ -100,37 +99,6 @@ static Image fromPpm(const std::string& ppm) {
 Image Sway::screenshot() {
   std::vector<std::string> env = clientEnv();
   return fromPpm(commandOutput({"grim", "-t", "ppm", "-"}, env));
-}
-
-// The window titled title among node's descendants; null if none.
-static const nlohmann::json* windowNode(const nlohmann::json& node, const std::string& title) {
-  if (!node.is_object()) return nullptr;
-  if (node.value("name", "") == title && node.contains("pid")) return &node;
-  for (const char* children : {"nodes", "floating_nodes"}) {
-    if (!node.contains(children)) continue;
-    for (const nlohmann::json& child : node.at(children)) {
-      if (const nlohmann::json* found = windowNode(child, title)) return found;
-    }
-  }
-  return nullptr;
-}
-
-bool Sway::findWindow(const std::string& title, Rect* where) {
-  const nlohmann::json tree = nlohmann::json::parse(msg({"-t", "get_tree"}), nullptr, false);
-  const nlohmann::json* node = windowNode(tree, title);
-  if (!node) return false;
-  // Its container in layout coordinates, the content inside it; the output is at 0, 0.
-  const nlohmann::json &box = (*node)["rect"], &content = (*node)["window_rect"];
-  *where = {((int)box["x"] + (int)content["x"]) * scale,
-            ((int)box["y"] + (int)content["y"]) * scale, (int)content["width"] * scale,
-            (int)content["height"] * scale};
-  return true;
-}
-
-bool Sway::windowVisible(const std::string& title) {
-  const nlohmann::json tree = nlohmann::json::parse(msg({"-t", "get_tree"}), nullptr, false);
-  const nlohmann::json* node = windowNode(tree, title);
-  return node && node->value("visible", false);
 }
 
 void Sway::moveTo(int x, int y) {
