@@ -34,6 +34,9 @@ void NestedCompositor::start(const std::vector<std::string>& argv, std::vector<s
   x = std::make_unique<XClient>(xvfb.name);
   env.insert(env.end(),
              {"DISPLAY=" + xvfb.name, "XDG_RUNTIME_DIR=" + runtimeDir, "WAYLAND_DISPLAY="});
+  // The pointer waits outside the output from the start: the compositor takes it in only when
+  // it enters (EnterNotify), and draws it where it last saw it, over what a test looks at.
+  x->moveTo(width + 32, height + 32);
   server = std::make_unique<Child>(argv, env);
   WindowInfo output;
   // Ready once it has painted its background (not black) in its output.
@@ -46,10 +49,8 @@ void NestedCompositor::start(const std::vector<std::string>& argv, std::vector<s
     return void(error = name + ": did not start, or its output is not " + std::to_string(width) +
                         " pixels wide at 0, 0: " + server->stderrText().substr(0, 2000));
   }
-  // Keys go where the X focus is: to the output even while the pointer is outside it. The
-  // pointer waits outside: the compositor takes it in when it enters (EnterNotify).
+  // Keys go where the X focus is: to the output even while the pointer is outside it.
   XSetInputFocus(x->d, output.id, RevertToParent, CurrentTime);
-  x->moveTo(width + 32, height + 32);
   display = "wayland-1";
 }
 
