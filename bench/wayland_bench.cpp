@@ -99,6 +99,7 @@ void stop(Session& s, std::unique_ptr<Child> viewer) {
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? atoi(argv[1]) : 5;
+  if (seconds < 1) return fprintf(stderr, "wayland_bench: SECONDS must be a whole number > 0\n"), 2;
   Sway sway(1280, 1024, 1, true);
   if (!sway.ok()) {
     fprintf(stderr, "wayland_bench: %s\n", sway.error.c_str());
@@ -114,7 +115,7 @@ int main(int argc, char** argv) {
     auto viewer = start(s, backend,
                         {"vblank_mode=0", "LD_PRELOAD=" BOWLVIEW_SWAP_COUNTER,
                          std::string("BOWLVIEW_SWAP_COUNT=") + counterFile});
-    if (!viewer) return 1;
+    if (!viewer) return unlink(counterFile), 1;
     const uint64_t swaps0 = swaps(counterFile);
     const double own0 = cpuSeconds(viewer->pid()), all0 = s.cpu(*viewer);
     sleepMs(seconds * 1000);
@@ -124,7 +125,7 @@ int main(int argc, char** argv) {
 
     // As a user runs it: hidden, frames on Wayland stop coming back, and drawing must stop too.
     viewer = start(s, backend, {"vblank_mode=", "LD_PRELOAD="});
-    if (!viewer) return 1;
+    if (!viewer) return unlink(counterFile), 1;
     sway.showWorkspace("2");
     sleepMs(1000);
     const double hidden0 = cpuSeconds(viewer->pid());
