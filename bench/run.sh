@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 frames=${1:-2000}
 
-bash scripts/install-deps.sh build test windows bench
+bash scripts/install-deps.sh build test wayland windows bench
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBOWLVIEW_TESTS=ON -DBOWLVIEW_BENCH=ON \
   >/dev/null
 cmake --build build-bench -j"$(nproc)" --target bowlview cpu_bench frame_rate glut_bowl \
@@ -14,6 +14,10 @@ cmake --build build-bench -j"$(nproc)" --target bowlview cpu_bench frame_rate gl
 wine=no
 if cmake --build build-bench -j"$(nproc)" --target session_bench_wine >/dev/null 2>&1; then
   wine=yes
+fi
+wayland=no  # built where the Wayland tests' support is
+if cmake --build build-bench -j"$(nproc)" --target wayland_bench >/dev/null 2>&1; then
+  wayland=yes
 fi
 b=$root/build-bench
 
@@ -61,9 +65,21 @@ if [ $wine = yes ]; then
 fi
 kill $wm 2>/dev/null || true
 
+wl_line="n/a"
+if [ $wayland = yes ]; then
+  echo "bench: on sway headless, natively on Wayland and through its Xwayland (about 30 s)" >&2
+  wl_line=$("$b/bench/wayland_bench" 5 || echo "failed")
+fi
+
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 share() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.0f %%", 100 * a / b; else print "n/a" }'; }
 w() { echo "$wine_line" | value "$1"; }
+# Natively on Wayland / through Xwayland.
+wx() { echo "$(echo "$wl_line" | value "wayland_$1") / $(echo "$wl_line" | value "x11_$1")"; }
+wx_cpu() {
+  echo "$(echo "$wl_line" | value wayland_cpu_ms) ($(echo "$wl_line" | value wayland_session_cpu_ms))" \
+    "/ $(echo "$wl_line" | value x11_cpu_ms) ($(echo "$wl_line" | value x11_session_cpu_ms))"
+}
 
 cat <<TABLE
 
@@ -82,4 +98,7 @@ cat <<TABLE
 | CPU spinning, over 1 s after a drag (% of one core) | $(echo "$native" | value spinning_cpu_percent) | $(w spinning_cpu_percent) |
 | CPU then minimised, over 10 s (% of one core) | $(echo "$native" | value minimised_cpu_percent) | $(w minimised_cpu_percent) |
 | CPU at rest over 10 s (% of one core) | $(echo "$native" | value rest_cpu_percent) | $(w rest_cpu_percent) |
+| sway headless (pixman), Wayland / Xwayland: frames per second, unthrottled | $(wx fps) | n/a |
+| sway headless, Wayland / Xwayland: CPU per frame, the viewer's (with sway's and Xwayland's) (ms) | $(wx_cpu) | n/a |
+| sway headless, Wayland / Xwayland: CPU on another workspace, over 5 s (% of one core) | $(wx hidden_cpu_percent) | n/a |
 TABLE
