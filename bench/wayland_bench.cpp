@@ -69,6 +69,11 @@ struct Session {
   }
 };
 
+// Whether sway has a window titled title (its tree as swaymsg prints it).
+bool shows(Sway& sway, const std::string& title) {
+  return sway.msg({"-t", "get_tree"}).find("\"name\": \"" + title + "\"") != std::string::npos;
+}
+
 // The viewer on sway through backend, past its controls box and spinning; null if it did not
 // get there (the reason on stderr).
 std::unique_ptr<Child> start(Session& s, const std::string& backend, std::vector<std::string> env) {
@@ -76,13 +81,12 @@ std::unique_ptr<Child> start(Session& s, const std::string& backend, std::vector
   env.push_back("BOWLVIEW_BACKEND=" + backend);
   if (backend == "x11") env.push_back("DISPLAY=" + s.sway.xDisplay);
   auto viewer = std::make_unique<Child>(std::vector<std::string>{BOWLVIEW_NATIVE}, env);
-  Rect r;
-  if (!waitUntil([&] { return s.sway.findWindow(boxTitle, &r); }, 30000)) {
+  if (!waitUntil([&] { return shows(s.sway, boxTitle); }, 30000)) {
     fprintf(stderr, "wayland_bench: no controls box on %s\n", backend.c_str());
     return nullptr;
   }
   s.sway.tap("Return");
-  if (!waitUntil([&] { return s.sway.findWindow(windowTitle, &r); }, 30000)) {
+  if (!waitUntil([&] { return shows(s.sway, windowTitle); }, 30000)) {
     fprintf(stderr, "wayland_bench: no window on %s\n", backend.c_str());
     return nullptr;
   }
