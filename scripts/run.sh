@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The run command: installs what is missing, builds, and starts the viewer on your display.
-# Where no display can be opened, it runs the viewer on a private Xvfb instead, drives a short
+# The run command: installs what is missing, builds, and starts the viewer on your desktop
+# (Wayland or X). Where there is none, it runs the viewer on a private Xvfb instead, drives a short
 # session (spin, drag, click, f, p, Esc) and writes screenshots and an animated GIF of it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,13 +12,17 @@ cmake -S . -B build-viewer -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOWLVIEW_TESTS=OF
 cmake --build build-viewer -j"$(nproc)" --target bowlview >/dev/null
 viewer=$root/build-viewer/bowlview
 
+# A desktop to run on: a Wayland session (the viewer is native there), or an X display.
+if [ -n "${WAYLAND_DISPLAY:-}" ] || [ -S "${XDG_RUNTIME_DIR:-/nonexistent}/wayland-0" ]; then
+  exec "$viewer"
+fi
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec "$viewer"
 fi
 
 bash scripts/install-deps.sh record
 
-echo "run: no display reachable (DISPLAY='${DISPLAY:-}'); recording a session on a private Xvfb"
+echo "run: no desktop reachable (WAYLAND_DISPLAY='${WAYLAND_DISPLAY:-}', DISPLAY='${DISPLAY:-}'); recording a session on a private Xvfb"
 out=$root/out/session
 rm -rf "$out"
 mkdir -p "$out/frames"
