@@ -120,7 +120,8 @@ int messageBox(HWND__*, const char* text, const char* caption, UINT type) {
   b.top.onChange = onBoxChange;
   b.top.scale = scale;
   createSurface(&b.top);
-  const SurfaceScale k = surfaceScale(b.picture.width, b.picture.height, scale, b.top.viewport != nullptr);
+  const SurfaceScale k =
+      surfaceScale(b.picture.width, b.picture.height, scale, b.top.viewport != nullptr);
   const bool shown =
       openToplevel(&b.top, caption ? caption : "Error", k.logicalWidth, k.logicalHeight) &&
       waitConfigured(&b.top);
