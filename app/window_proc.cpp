@@ -1,6 +1,7 @@
 #include "app/window_proc.h"
 
 #include "app/state.h"
+#include "app/window_size.h"
 #include "gl/context.h"
 #include "gl/palette.h"
 #include "scene/frame.h"
@@ -46,6 +47,15 @@ LRESULT onSize(HWND hwnd, WPARAM type) {
     return 0;  // an icon has no size to keep and nothing to draw
   }
   // The window keeps the size it was created with; the position arguments are unused.
+  SetWindowPos(hwnd, HWND_TOP, 80, 80, winWidth, winHeight, SWP_NOMOVE);
+  resizeViewport();
+  return 0;
+}
+
+// The screen changed size under the window (another resolution, or the window now on another
+// screen): the window is sized for it again as at start, and the view with it.
+LRESULT onDisplayChange(HWND hwnd) {
+  sizeWindowForScreen();
   SetWindowPos(hwnd, HWND_TOP, 80, 80, winWidth, winHeight, SWP_NOMOVE);
   resizeViewport();
   return 0;
@@ -128,6 +138,11 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) 
     case WM_SIZE:
       if (hRC != NULL) {
         return onSize(hwnd, wParam);
+      }
+      break;
+    case WM_DISPLAYCHANGE:
+      if (hRC != NULL) {
+        return onDisplayChange(hwnd);
       }
       break;
     case WM_PAINT:

@@ -4,16 +4,13 @@
 #include "app/main_loop.h"
 #include "app/state.h"
 #include "app/window_proc.h"
+#include "app/window_size.h"
 
 namespace {
 
 const char controlsText[] =
     "-------  keys: f,p --- mouse: touch the window image for movement----- ";
 const char controlsCaption[] = "bowlview - by the bowlview authors";
-
-int windowSide(void) {
-  return (int)(GetSystemMetrics(SM_CYSCREEN) * 0.8);
-}
 
 }  // namespace
 
@@ -36,8 +33,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
 
   MessageBoxA(NULL, controlsText, controlsCaption, MB_OK);
 
-  winWidth = windowSide();
-  winHeight = windowSide();
+  sizeWindowForScreen();
 
   HWND hwnd = CreateWindowExA(0, windowClassName, windowTitle,
                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, winX, winY,

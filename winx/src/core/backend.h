@@ -22,7 +22,8 @@ struct HWND__ {
   void* native;       // the backend's own data; null until the native window exists
   int pixelFormat;
   bool visible;
-  bool iconic;  // minimised, or unmapped by someone else
+  bool iconic;                  // minimised, or unmapped by someone else
+  int askedWidth, askedHeight;  // the size the program last asked for
   // The size a window manager imposed and we asked back from once: if it imposes it again,
   // the window keeps it rather than start a tug of war.
   int refusedWidth, refusedHeight;

@@ -113,6 +113,8 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
   w->native = nullptr;
   w->pixelFormat = 0;
   w->visible = w->iconic = w->shownOnce = w->needsPaint = w->destroyed = false;
+  w->askedWidth = w->width;
+  w->askedHeight = w->height;
   w->refusedWidth = w->refusedHeight = 0;
   w->dc = HDC__{w, nullptr};
   state().windows.push_back(std::move(owned));
@@ -253,8 +255,13 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (!(flags & SWP_NOZORDER) && insertAfter == HWND_TOP && b) {
     b->raiseWindow(w);
   }
-  const bool resize = !(flags & SWP_NOSIZE) && cx > 0 && cy > 0 && !w->iconic &&
-                      (cx != w->width || cy != w->height);
+  const bool sized = !(flags & SWP_NOSIZE) && cx > 0 && cy > 0;
+  if (sized && (cx != w->askedWidth || cy != w->askedHeight)) {
+    w->askedWidth = cx;  // a new size: whatever was refused before, it is asked for
+    w->askedHeight = cy;
+    w->refusedWidth = w->refusedHeight = 0;
+  }
+  const bool resize = sized && !w->iconic && (cx != w->width || cy != w->height);
   if (resize && b != nullptr) {
     // The native window changes size when the window system says so (resized()), and a size
     // the window manager imposed is asked back from once only: if it insists, it wins.
