@@ -11,9 +11,11 @@
 
 #include <libdecor.h>
 
+#include "fractional-scale-v1-client-protocol.h"
 #include "viewporter-client-protocol.h"
 #include "wl_state.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace winx::wayland {
@@ -22,27 +24,6 @@ namespace {
 
 // How long a compositor may take to list its globals before we try X instead.
 const int answerMs = 3000;
-
-void onOutputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
-                      const char*, int32_t) {}
-
-void onOutputMode(void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
-  if (flags & WL_OUTPUT_MODE_CURRENT) {
-    Output* o = static_cast<Output*>(data);
-    o->width = width;
-    o->height = height;
-  }
-}
-
-void onOutputDone(void*, wl_output*) {}
-
-void onOutputScale(void* data, wl_output*, int32_t factor) {
-  static_cast<Output*>(data)->scale = factor > 0 ? factor : 1;
-}
-
-const wl_output_listener outputListener = {onOutputGeometry, onOutputMode,
-                                           onOutputDone,     onOutputScale,
-                                           nullptr,          nullptr};  // name, description: v4
 
 void onPing(void*, xdg_wm_base* base, uint32_t serial) {
   xdg_wm_base_pong(base, serial);
@@ -69,33 +50,18 @@ void onGlobal(void*, wl_registry* r, uint32_t name, const char* interface, uint3
   } else if (strcmp(interface, zxdg_decoration_manager_v1_interface.name) == 0) {
     s.decorations =
         static_cast<zxdg_decoration_manager_v1*>(bind(&zxdg_decoration_manager_v1_interface, 1));
+  } else if (strcmp(interface, wp_fractional_scale_manager_v1_interface.name) == 0) {
+    s.fractionalScales = static_cast<wp_fractional_scale_manager_v1*>(
+        bind(&wp_fractional_scale_manager_v1_interface, 1));
+  } else if (strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
+    bindXdgOutputs(r, name, version);
   } else if (strcmp(interface, wl_output_interface.name) == 0) {
-    Output* o = new Output;
-    o->name = name;
-    o->output = static_cast<wl_output*>(bind(&wl_output_interface, 2));
-    wl_output_add_listener(o->output, &outputListener, o);
-    s.outputs.push_back(o);
+    addOutput(r, name, version);
   }
 }
 
-// An output unplugged: windows on it forget it; the screen falls back to the first output.
 void onGlobalRemove(void*, wl_registry*, uint32_t name) {
-  State& s = state();
-  auto it = std::find_if(s.outputs.begin(), s.outputs.end(),
-                         [name](const Output* o) { return o->name == name; });
-  if (it == s.outputs.end()) return;
-  Output* o = *it;
-  s.outputs.erase(it);
-  if (s.screen == o) s.screen = nullptr;
-  findWindow([o](const HWND__& w) {
-    if (NativeWindow* n = native(&w)) {
-      auto& v = n->top.outputs;
-      v.erase(std::remove(v.begin(), v.end(), o), v.end());
-    }
-    return false;
-  });
-  wl_output_destroy(o->output);
-  delete o;
+  removeOutput(name);
 }
 
 const wl_registry_listener registryListener = {onGlobal, onGlobalRemove};
@@ -185,13 +151,19 @@ bool connect(std::string* why) {
 
 const Output* screenOutput() {
   const State& s = state();
-  return s.screen ? s.screen : (s.outputs.empty() ? nullptr : s.outputs.front());
+  if (s.screen) return s.screen;
+  // An output counts once it has described itself: one just plugged in has no mode yet.
+  for (const Output* o : s.outputs) {
+    if (o->ready) return o;
+  }
+  return nullptr;
 }
 
 void screenSize(int* width, int* height) {
+  State& s = state();
   const Output* o = screenOutput();
-  *width = o ? o->width : 0;
-  *height = o ? o->height : 0;
+  *width = s.screenWidthTold = o ? o->width : 0;
+  *height = s.screenHeightTold = o ? o->height : 0;
 }
 
 void connectionLost() {
@@ -236,6 +208,7 @@ void readEvents(int timeoutMs) {
 void pumpEvents() {
   readEvents(0);
   repeatKeys();
+  deliverChanges();
 }
 
 bool waitForEvents(int timeoutMs) {

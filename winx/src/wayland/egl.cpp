@@ -13,9 +13,10 @@ namespace winx::wayland {
 
 namespace {
 
-// How long a swap waits for the compositor to take the previous frame; longer means the
-// window is not shown (hidden, minimised, on another workspace).
-const int frameWaitMs = 50;
+// How long the compositor may keep a frame before the window counts as not shown (minimised,
+// on another workspace): far longer than a frame, so that a compositor that stalls for a few
+// hundred milliseconds is only slow.
+const int hiddenAfterMs = 1000;
 
 int configAttrib(EGLConfig c, EGLint attribute) {
   EGLint value = 0;
@@ -68,34 +69,28 @@ PIXELFORMATDESCRIPTOR describe(EGLConfig c) {
   return p;
 }
 
-// A window shows again: the frames were taken, the program draws on.
+// The compositor took the last frame: the window shows (again); the program hears of it
+// between frames.
 void onFrameDone(void* data, wl_callback* callback, uint32_t) {
-  HWND__* w = static_cast<HWND__*>(data);
-  NativeWindow* n = native(w);
+  NativeWindow* n = static_cast<NativeWindow*>(data);
   wl_callback_destroy(callback);
   n->frameCallback = nullptr;
-  if (n->hiddenByFrames) {
-    n->hiddenByFrames = false;
-    setIconic(w, false);
-  }
+  n->hiddenByFrames = false;
 }
 
 const wl_callback_listener frameListener = {onFrameDone};
 
-// Waits up to frameWaitMs for the previous frame's callback, reading events into the queue
-// meanwhile; whether it came.
+// Waits for the previous frame's callback, reading events into the queue meanwhile (nothing
+// reaches the program until the frame is out), for as long as a shown window may take;
+// whether it came. Unthrottled (vblank_mode=0), frames go out unpaced and it waits not at all.
 bool previousFrameTaken(NativeWindow* n) {
-  if (n->frameCallback == nullptr) return true;
-  const int64_t now = nowMs();
-  if (state().unthrottled) {
-    // Unthrottled (vblank_mode=0): frames go out unpaced; a window shown takes them soon.
-    return now - n->frameRequestedMs < 2 * frameWaitMs;
+  const int64_t deadline = n->frameRequestedMs + hiddenAfterMs;
+  if (!state().unthrottled) {
+    for (int64_t t = nowMs(); n->frameCallback && t < deadline; t = nowMs()) {
+      readEvents((int)(deadline - t));
+    }
   }
-  const int64_t deadline = now + frameWaitMs;
-  for (int64_t t = now; n->frameCallback && t < deadline; t = nowMs()) {
-    readEvents((int)(deadline - t));
-  }
-  return n->frameCallback == nullptr;
+  return n->frameCallback == nullptr || nowMs() < deadline;
 }
 
 }  // namespace
@@ -148,6 +143,11 @@ bool createEglSurface(HWND__* w, int pixelFormat) {
   return true;
 }
 
+void resizeEglSurface(HWND__* w) {
+  NativeWindow* n = native(w);
+  if (n->eglWindow) wl_egl_window_resize(n->eglWindow, n->bufferWidth, n->bufferHeight, 0, 0);
+}
+
 void destroyEglSurface(HWND__* w) {
   State& s = state();
   NativeWindow* n = native(w);
@@ -198,32 +198,28 @@ bool swapBuffers(HWND__* w) {
   return presentFrame(w);
 }
 
-// A swap as a display that waits for vertical sync would do it: it waits (briefly) for the
-// compositor to take the previous frame. Frames it never takes mean the window is not shown:
-// it counts as minimised until they are taken again, and nothing is drawn meanwhile.
+// A swap as a display that waits for vertical sync would do it: it waits for the compositor
+// to take the previous frame, and then the frame goes out. A frame the compositor keeps for far
+// longer than a frame goes out all the same, to show when the window does, and the window
+// counts as minimised until the compositor takes frames again: the program draws nothing
+// meanwhile.
 bool presentFrame(HWND__* w) {
   State& s = state();
   NativeWindow* n = native(w);
   if (n->eglSurface == EGL_NO_SURFACE) return false;
-  if (!n->top.configured || (n->frameCallback && n->hiddenByFrames)) {
-    return true;  // not shown: the frame would go nowhere
-  }
-  if (!previousFrameTaken(n)) {
-    n->hiddenByFrames = true;
-    setIconic(w, true);
-    return true;
-  }
-  if (n->top.scale != n->appliedScale || n->bufferWidth != n->appliedWidth ||
+  if (!n->top.configured) return true;  // not shown: the frame would go nowhere
+  if (!previousFrameTaken(n)) n->hiddenByFrames = true;
+  // The buffer was fitted to n->scale120 between frames; the surface says so with this frame.
+  if (n->scale120 != n->appliedScale120 || n->bufferWidth != n->appliedWidth ||
       n->bufferHeight != n->appliedHeight) {
-    wl_egl_window_resize(n->eglWindow, n->bufferWidth, n->bufferHeight, 0, 0);
-    applyScale(&n->top, n->bufferWidth, n->bufferHeight, n->top.scale);
-    n->appliedScale = n->top.scale;
+    applyScale(&n->top, n->bufferWidth, n->bufferHeight, n->scale120);
+    n->appliedScale120 = n->scale120;
     n->appliedWidth = n->bufferWidth;
     n->appliedHeight = n->bufferHeight;
   }
   if (n->frameCallback == nullptr) {
     n->frameCallback = wl_surface_frame(n->top.surface);
-    wl_callback_add_listener(n->frameCallback, &frameListener, w);
+    wl_callback_add_listener(n->frameCallback, &frameListener, n);
     n->frameRequestedMs = nowMs();
   }
   if (!eglSwapBuffers(s.egl, n->eglSurface)) {

@@ -39,12 +39,13 @@ void postMouse(UINT message) {
   postInput(w, message, mouseKeyState(), MAKELPARAM((WORD)(short)x, (WORD)(short)y), POINT{x, y});
 }
 
-// The pointer left with a button still held: the compositor ended the implicit grab.
+// The pointer left with a button still held: the compositor ended the implicit grab. The
+// program hears of it between frames (deliverChanges).
 void dropButtons() {
   State& s = state();
   if (s.buttons != 0) {
     s.buttons = 0;
-    if (HWND__* w = windowFromSurface(s.pointerSurface)) loseCapture(w);
+    if (HWND__* w = windowFromSurface(s.pointerSurface)) s.captureLost = w;
   }
 }
 

@@ -1,5 +1,5 @@
 // MessageBoxA on Wayland: a toplevel of its own showing the picture the core draws, through
-// wl_shm, at the scale of the output it is on (96 DPI times the scale).
+// wl_shm, at the scale of the output it is on (96 DPI times the scale), 1:1 at fractions too.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -18,7 +18,7 @@ struct MessageBoxWindow {
   const char* text;
   bool errorIcon;
   BoxPicture picture;
-  int drawnScale = 0;
+  int drawnScale120 = 0;
   wl_buffer* buffer = nullptr;
   bool buttonHeld = false;
   bool done = false;
@@ -26,15 +26,33 @@ struct MessageBoxWindow {
 
 namespace {
 
+// Grown to a whole number of logical pixels at scale, in the box's own grey, so that the
+// compositor maps it 1:1.
+void pad(BoxPicture& p, int scale120) {
+  const int step = scaleStep(scale120);
+  const int width = (p.width + step - 1) / step * step,
+            height = (p.height + step - 1) / step * step;
+  if (width == p.width && height == p.height) return;
+  std::vector<uint32_t> pixels((size_t)width * height, p.pixels[0]);
+  for (int y = 0; y < p.height; ++y) {
+    std::copy_n(&p.pixels[(size_t)y * p.width], p.width, &pixels[(size_t)y * width]);
+  }
+  p.pixels = std::move(pixels);
+  p.width = width;
+  p.height = height;
+}
+
 // The picture at scale in a shared-memory buffer.
-bool draw(MessageBoxWindow& b, int scale) {
+bool draw(MessageBoxWindow& b, int scale120) {
   int maxWidth = 0, maxHeight = 0;
-  screenSize(&maxWidth, &maxHeight);
+  const Output* o = b.top.home ? b.top.home : screenOutput();
+  if (o) maxWidth = o->width, maxHeight = o->height;
   BoxPicture p;
-  if (!drawBox(b.text, b.errorIcon, scale, maxWidth > 0 ? maxWidth : 1 << 14,
+  if (!drawBox(b.text, b.errorIcon, scale120 / 120.0, maxWidth > 0 ? maxWidth : 1 << 14,
                maxHeight > 0 ? maxHeight : 1 << 14, &p)) {
     return false;
   }
+  pad(p, scale120);
   const int stride = p.width * 4;
   const size_t size = (size_t)stride * p.height;
   const int fd = memfd_create("winx-box", MFD_CLOEXEC);
@@ -57,14 +75,14 @@ bool draw(MessageBoxWindow& b, int scale) {
   if (b.buffer) wl_buffer_destroy(b.buffer);
   b.buffer = buffer;
   b.picture = std::move(p);
-  b.drawnScale = scale;
+  b.drawnScale120 = scale120;
   return true;
 }
 
 void present(MessageBoxWindow& b) {
   wl_surface* s = b.top.surface;
   wl_surface_attach(s, b.buffer, 0, 0);
-  applyScale(&b.top, b.picture.width, b.picture.height, b.drawnScale);
+  applyScale(&b.top, b.picture.width, b.picture.height, b.drawnScale120);
   wl_surface_damage(s, 0, 0, INT32_MAX, INT32_MAX);
   wl_surface_commit(s);
 }
@@ -73,7 +91,7 @@ void present(MessageBoxWindow& b) {
 void onBoxChange(Toplevel* t) {
   MessageBoxWindow& b = *static_cast<MessageBoxWindow*>(t->owner);
   if (t->closeRequested) b.done = true;
-  if (t->scale != b.drawnScale && t->configured && draw(b, t->scale)) present(b);
+  if (t->scale120 != b.drawnScale120 && t->configured && draw(b, t->scale120)) present(b);
 }
 
 // Physical pixels of the box's picture per logical one.
@@ -114,14 +132,14 @@ int messageBox(HWND__*, const char* text, const char* caption, UINT type) {
   b.errorIcon = (type & MB_ICONERROR) != 0;
   // Drawn first for the screen's scale; again if it shows on an output of another.
   const Output* o = screenOutput();
-  const int scale = o ? o->scale : 1;
-  if (s.shm == nullptr || !draw(b, scale)) return 0;
+  const int scale120 = o ? o->scale120 : 120;
+  if (s.shm == nullptr || !draw(b, scale120)) return 0;
   b.top.owner = &b;
   b.top.onChange = onBoxChange;
-  b.top.scale = scale;
+  b.top.scale120 = scale120;
   createSurface(&b.top);
   const SurfaceScale k =
-      surfaceScale(b.picture.width, b.picture.height, scale, b.top.viewport != nullptr);
+      surfaceScale(b.picture.width, b.picture.height, scale120, b.top.viewport != nullptr);
   const bool shown =
       openToplevel(&b.top, caption ? caption : "Error", k.logicalWidth, k.logicalHeight) &&
       waitConfigured(&b.top);
@@ -136,7 +154,7 @@ int messageBox(HWND__*, const char* text, const char* caption, UINT type) {
     }
     s.box = outer;
     // Win32's screen is the monitor the box was on.
-    if (!b.top.outputs.empty()) s.screen = b.top.outputs.front();
+    if (b.top.home) s.screen = b.top.home;
   }
   if (s.pointerSurface == b.top.surface) s.pointerSurface = nullptr;
   if (s.keyboardSurface == b.top.surface) s.keyboardSurface = nullptr;

@@ -1,9 +1,10 @@
 // Top-level surfaces: xdg-shell with the compositor's decorations, or libdecor's where it
-// draws none; fixed sizes; the buffer scale of the outputs a surface is on.
+// draws none; fixed sizes; the scale of the output a surface is on.
 #include <algorithm>
 
 #include <libdecor.h>
 
+#include "fractional-scale-v1-client-protocol.h"
 #include "surface_scale.h"
 #include "viewporter-client-protocol.h"
 #include "wl_state.h"
@@ -18,16 +19,6 @@ const char appId[] = "org.bowlview.bowlview";  // the desktop entry's id
 
 void changed(Toplevel* t) {
   if (t->onChange) t->onChange(t);
-}
-
-// The scale is the largest of the outputs' the surface is on; it stays as it was on none.
-void updateScale(Toplevel* t) {
-  int scale = 0;
-  for (const Output* o : t->outputs) scale = std::max(scale, o->scale);
-  if (scale > 0 && scale != t->scale) {
-    t->scale = scale;
-    changed(t);
-  }
 }
 
 // Our own output, not another binding of it (libdecor binds the outputs too).
@@ -56,6 +47,15 @@ void onLeave(void* data, wl_surface*, wl_output* output) {
 }
 
 const wl_surface_listener surfaceListener = {onEnter, onLeave};
+
+// Where the compositor says which scale it would like (in 120ths), that one counts.
+void onPreferredScale(void* data, wp_fractional_scale_v1*, uint32_t scale120) {
+  Toplevel* t = static_cast<Toplevel*>(data);
+  t->preferred120 = (int)scale120;
+  updateScale(t);
+}
+
+const wp_fractional_scale_v1_listener fractionalListener = {onPreferredScale};
 
 void onXdgConfigure(void* data, xdg_surface* surface, uint32_t serial) {
   xdg_surface_ack_configure(surface, serial);
@@ -132,21 +132,43 @@ libdecor_frame_interface frameInterface = {onFrameConfigure,
 
 }  // namespace
 
+void updateScale(Toplevel* t) {
+  if (t->outputs.size() == 1) t->home = t->outputs.front();
+  const int scale120 = t->preferred120 ? t->preferred120
+                       : t->home       ? t->home->scale120
+                                       : t->scale120;
+  if (scale120 != t->scale120) {
+    t->scale120 = scale120;
+    changed(t);
+  }
+}
+
 void createSurface(Toplevel* t) {
   State& s = state();
   if (t->surface == nullptr) {
     t->surface = wl_compositor_create_surface(s.compositor);
     wl_surface_add_listener(t->surface, &surfaceListener, t);
     if (s.viewporter) t->viewport = wp_viewporter_get_viewport(s.viewporter, t->surface);
+    // A fraction needs the viewport to be shown 1:1.
+    if (s.fractionalScales && t->viewport) {
+      t->fractional =
+          wp_fractional_scale_manager_v1_get_fractional_scale(s.fractionalScales, t->surface);
+      wp_fractional_scale_v1_add_listener(t->fractional, &fractionalListener, t);
+    }
+    s.toplevels.push_back(t);
   }
 }
 
 void destroySurface(Toplevel* t) {
+  State& s = state();
   closeToplevel(t);
+  if (t->fractional) wp_fractional_scale_v1_destroy(t->fractional);
   if (t->viewport) wp_viewport_destroy(t->viewport);
   if (t->surface) wl_surface_destroy(t->surface);
+  t->fractional = nullptr;
   t->viewport = nullptr;
   t->surface = nullptr;
+  s.toplevels.erase(std::remove(s.toplevels.begin(), s.toplevels.end(), t), s.toplevels.end());
 }
 
 bool openToplevel(Toplevel* t, const std::string& title, int logicalWidth, int logicalHeight) {
@@ -221,8 +243,8 @@ void setToplevelSize(Toplevel* t, int logicalWidth, int logicalHeight) {
   }
 }
 
-void applyScale(Toplevel* t, int width, int height, int scale) {
-  const SurfaceScale k = surfaceScale(width, height, scale, t->viewport != nullptr);
+void applyScale(Toplevel* t, int width, int height, int scale120) {
+  const SurfaceScale k = surfaceScale(width, height, scale120, t->viewport != nullptr);
   wl_surface_set_buffer_scale(t->surface, k.bufferScale);
   if (t->viewport) {
     wp_viewport_set_destination(t->viewport, k.viewport ? k.logicalWidth : -1,

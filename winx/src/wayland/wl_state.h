@@ -22,14 +22,26 @@ struct zxdg_decoration_manager_v1;
 struct zxdg_toplevel_decoration_v1;
 struct wp_viewporter;
 struct wp_viewport;
+struct wp_fractional_scale_manager_v1;
+struct wp_fractional_scale_v1;
+struct zxdg_output_manager_v1;
+struct zxdg_output_v1;
 
 namespace winx::wayland {
 
 struct Output {
   wl_output* output = nullptr;
+  zxdg_output_v1* xdgOutput = nullptr;
   uint32_t name = 0;  // the registry's
-  int scale = 1;
-  int width = 0, height = 0;  // the current mode, in physical pixels
+  // As announced; they count together, at the next done.
+  int integerScale = 1;
+  int modeWidth = 0, modeHeight = 0;  // the current mode, in physical pixels, unrotated
+  int transform = 0;                  // WL_OUTPUT_TRANSFORM_*
+  int logicalWidth = 0;               // xdg-output's, as the user sees it (0: not told)
+  // What counts, from the last done:
+  bool ready = false;
+  int width = 0, height = 0;  // physical pixels as the user sees them: a quarter turn swaps them
+  int scale120 = 120;         // what it draws at, in 120ths (surface_scale.h)
 };
 
 // A surface with the role of a top-level window, decorated by the compositor or by libdecor.
@@ -46,22 +58,28 @@ struct Toplevel {
   bool sizeImposed = false;                 // a new one, not yet heard by the owner
   int logicalWidth = 1, logicalHeight = 1;  // the size we give the surface
   std::vector<const Output*> outputs;       // entered
-  int scale = 1;                            // the largest scale of those, 1 before any
-  void (*onChange)(Toplevel*) = nullptr;    // scale or imposed size changed; close requested
-  void* owner = nullptr;                    // the HWND__ or the box
+  const Output* home = nullptr;             // the output it was last wholly on
+  wp_fractional_scale_v1* fractional = nullptr;
+  int preferred120 = 0;                   // the compositor's preferred scale (0: not told)
+  int scale120 = 120;                     // what it is drawn at: preferred, else its home's
+  void (*onChange)(Toplevel*) = nullptr;  // scale or imposed size changed; close requested
+  void* owner = nullptr;                  // the HWND__ or the box
 };
 
 // What HWND__::native points to.
 struct NativeWindow {
   Toplevel top;
-  int bufferWidth = 1, bufferHeight = 1;  // physical pixels: the size the program chose
-  int appliedScale = 0;                   // what the last commit gave the compositor
+  int wantWidth = 1, wantHeight = 1;      // physical pixels: the size the program asked for
+  int bufferWidth = 1, bufferHeight = 1;  // that size fitted to the scale: the EGL window's
+  int scale120 = 120;                     // the scale the buffer is fitted to
+  const Output* home = nullptr;           // the home the program has heard of
+  int appliedScale120 = 0;                // what the last commit gave the compositor
   int appliedWidth = 0, appliedHeight = 0;
   wl_egl_window* eglWindow = nullptr;
   EGLSurface eglSurface = EGL_NO_SURFACE;
   wl_callback* frameCallback = nullptr;  // the last presented frame's, until it comes
   int64_t frameRequestedMs = 0;
-  bool hiddenByFrames = false;  // made iconic because frame callbacks stopped
+  bool hiddenByFrames = false;  // frame callbacks stayed away: it counts as minimised
 };
 
 struct MessageBoxWindow;
@@ -76,9 +94,13 @@ struct State {
   wl_seat* seat = nullptr;
   wp_viewporter* viewporter = nullptr;
   zxdg_decoration_manager_v1* decorations = nullptr;
+  zxdg_output_manager_v1* xdgOutputs = nullptr;
+  wp_fractional_scale_manager_v1* fractionalScales = nullptr;
   libdecor* decor = nullptr;  // only where the compositor draws no decorations
   std::vector<Output*> outputs;
-  const Output* screen = nullptr;  // where the last box was shown: Win32's screen
+  std::vector<Toplevel*> toplevels;  // every surface of ours, windows' and boxes'
+  const Output* screen = nullptr;    // where the window is, else the last box was: Win32's screen
+  int screenWidthTold = 0, screenHeightTold = 0;  // its size when the program last asked
 
   // Input.
   wl_pointer* pointer = nullptr;
@@ -86,6 +108,7 @@ struct State {
   wl_surface* pointerSurface = nullptr;  // under the pointer, ours or not
   double pointerX = 0, pointerY = 0;     // surface-local, logical
   WPARAM buttons = 0;                    // MK_ flags of the buttons held
+  HWND__* captureLost = nullptr;         // the grab ended under it, not yet told
   wl_surface* keyboardSurface = nullptr;
   xkb_context* xkb = nullptr;
   xkb_keymap* keymap = nullptr;
@@ -106,7 +129,8 @@ struct State {
 
 State& state();
 
-// Win32's screen: the output the last box was shown on, else the first; null with none.
+// Win32's screen: the output the window is on, else the one the last box was shown on, else
+// the first; null with none.
 const Output* screenOutput();
 // Fatal: the compositor is gone or refused a request. One line, status 1.
 [[noreturn]] void connectionLost();
@@ -115,6 +139,12 @@ const Output* screenOutput();
 void readEvents(int timeoutMs);
 // Where a surface is one of a live window's.
 HWND__* windowFromSurface(wl_surface* surface);
+
+// Outputs (output.cpp).
+void addOutput(wl_registry* registry, uint32_t name, uint32_t version);
+void removeOutput(uint32_t name);
+// Output descriptions in logical pixels, for outputs there now and to come.
+void bindXdgOutputs(wl_registry* registry, uint32_t name, uint32_t version);
 
 // Toplevels (toplevel.cpp). The surface first (it exists before its role, for EGL), then the
 // role, which it may take and leave again.
@@ -126,7 +156,10 @@ void closeToplevel(Toplevel* t);
 void setToplevelSize(Toplevel* t, int logicalWidth, int logicalHeight);
 // Sets the buffer scale and viewport for a buffer of width × height physical pixels at scale:
 // the logical size that gives, rounded where the size does not divide.
-void applyScale(Toplevel* t, int width, int height, int scale);
+void applyScale(Toplevel* t, int width, int height, int scale120);
+// The home and scale again, from the outputs it is on (after an enter, a leave, or an output's
+// change): a surface on two outputs keeps what it had, so that it cannot flip between them.
+void updateScale(Toplevel* t);
 // Dispatches until the toplevel's first configure came; false if it never does.
 bool waitConfigured(Toplevel* t);
 
@@ -135,8 +168,13 @@ void bindSeat(wl_registry* registry, uint32_t name, uint32_t version);
 // Repeats a held key where due; the time until the next repeat (-1: none).
 int repeatKeys();
 
+// Windows (window.cpp): what the compositor told, to the program between its frames.
+void deliverChanges();
+
 // EGL (egl.cpp).
 bool createEglSurface(HWND__* w, int pixelFormat);
+// The EGL window's size, between frames: the next frame is drawn at it.
+void resizeEglSurface(HWND__* w);
 void destroyEglSurface(HWND__* w);
 // Presents w's frame (or skips it while hidden): see egl.cpp.
 bool presentFrame(HWND__* w);
