@@ -36,7 +36,7 @@ class Compositor {
 
   std::string name;                 // sway, weston, mutter
   int width = 0, height = 0;        // the output's physical size
-  int scale = 1;                    // its integer scale
+  double scale = 1;                 // its scale
   std::string runtimeDir, display;  // display empty if it did not start
   std::string error;                // one line when it did not start
   std::unique_ptr<Child> server;
@@ -50,9 +50,15 @@ class Compositor {
 // as it does; pictures through grim. With xwayland, xDisplay names its Xwayland, open to root.
 class Sway : public Compositor {
  public:
-  Sway(int width, int height, int scale = 1, bool xwayland = false);
+  // output: more of its headless output's settings, as sway's output command takes them.
+  Sway(int width, int height, double scale = 1, bool xwayland = false,
+       const std::string& output = "");
+  // A sway nested in host, with outputs that are windows of host's: killed there, they are
+  // unplugged here.
+  Sway(Sway& host, int outputs);
   ~Sway() override;
   Image screenshot() override;
+  Image screenshot(const std::string& output);  // one output, at its own scale
   void moveTo(int x, int y) override;
   void button(bool press, unsigned linuxCode = 0x110) override;
   void key(const std::string& keysym, bool press) override;
@@ -66,7 +72,7 @@ class Sway : public Compositor {
   std::unique_ptr<VirtualInput> input;
 
  private:
-  void start(bool xwayland);
+  void start(const std::string& config, std::vector<std::string> env);
 };
 
 // A compositor whose output is a window of a private Xvfb 64 pixels larger each way, so that the

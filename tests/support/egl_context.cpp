@@ -3,7 +3,16 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <climits>
+
 #include "app/state.h"
+#include "scene/frame.h"
+#include "scene/projection.h"
+#include "scene/scene_setup.h"
+#include "tests/support/xserver.h"
 
 std::string makeEglContext(int width, int height) {
   // The display stays initialised for the life of the process, as a real program's does.
@@ -52,4 +61,23 @@ void resetViewerState() {
   modelOffsetX = 0.0f, rotAngle = 0.2f;
   for (float& m : rotMatrix) m = 0.0f;
   rotAxis = Vec3{-0.3f, 1.0f, 0.6f}, lastBallVec = Vec3{0.0f, 0.0f, 0.0f};
+}
+
+int differsFromReference(const Image& window, int side) {
+  resetViewerState();
+  if (!makeEglContext(window.width, window.height).empty()) return INT_MAX;
+  winWidth = winHeight = side;
+  initScene();
+  resizeViewport();
+  // GL's rows run up from the lower left corner.
+  Image ref{window.width, window.height, std::vector<unsigned char>(window.rgb.size())};
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  const int limit = ((window.width + 1) / 2) * ((window.height + 1) / 2) / 200;
+  int best = INT_MAX;
+  for (int frame = 1; frame <= 1800 && best >= limit; ++frame) {
+    renderFrame();
+    glReadPixels(0, 0, ref.width, ref.height, GL_RGB, GL_UNSIGNED_BYTE, ref.rgb.data());
+    best = std::min(best, differingPixels(window, ref, 10, 2, true));
+  }
+  return best;
 }

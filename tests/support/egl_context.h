@@ -10,3 +10,10 @@ std::string makeEglContext(int width, int height);
 
 // Puts every variable of the viewer's state back to its initial value.
 void resetViewerState();
+
+struct Image;
+// How many of window's pixels (every other one of every other row) at best differ by more than
+// 10 in a channel from the scene drawn headless, at window's size with the viewer's viewport
+// side × side, after 1 to 1800 spin frames (0.2 degrees a frame: a whole turn). A picture of the
+// viewer at rest that its compositor shows 1:1 differs in a few.
+int differsFromReference(const Image& window, int side);

@@ -84,8 +84,8 @@ Weston::Weston(int width_, int height_, int scale_) : NestedCompositor(width_, h
                         "background-color=0xff204060\n";
   // Its width and height are in logical pixels.
   start({"weston", "--config=" + ini, "--backend=x11-backend.so", "--use-pixman",
-         "--scale=" + std::to_string(scale), "--width=" + std::to_string(width / scale),
-         "--height=" + std::to_string(height / scale), "--socket=wayland-1"},
+         "--scale=" + std::to_string(scale_), "--width=" + std::to_string(width / scale_),
+         "--height=" + std::to_string(height / scale_), "--socket=wayland-1"},
         {});
 }
 
@@ -95,5 +95,5 @@ Mutter::Mutter(int width_, int height_, int scale_) : NestedCompositor(width_, h
   start({"dbus-run-session", "--", "mutter", "--nested", "--wayland", "--no-x11",
          "--wayland-display", "wayland-1"},
         {"MUTTER_DEBUG_DUMMY_MODE_SPECS=" + std::to_string(width) + "x" + std::to_string(height),
-         "MUTTER_DEBUG_DUMMY_MONITOR_SCALES=" + std::to_string(scale)});
+         "MUTTER_DEBUG_DUMMY_MONITOR_SCALES=" + std::to_string(scale_)});
 }

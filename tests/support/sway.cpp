@@ -28,33 +28,48 @@ static std::string lastLine(const std::string& text) {
   return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
 }
 
-Sway::Sway(int width_, int height_, int scale_, bool xwayland) {
+Sway::Sway(int width_, int height_, double scale_, bool xwayland, const std::string& output) {
   name = "sway", width = width_, height = height_, scale = scale_;
-  start(xwayland);
+  std::ostringstream config;
+  config << "output HEADLESS-1 resolution " << width << "x" << height << " scale " << scale << " "
+         << output << "\n"
+         << (xwayland ? "xwayland force\n" : "xwayland disable\n")
+         // Root's X clients (the tests) are let in; the display is told.
+         << (xwayland ? "exec sh -c 'xhost +si:localuser:root >/dev/null && f=$XDG_RUNTIME_DIR/x "
+                        "&& echo $DISPLAY >$f.new && mv $f.new $f'\n"
+                      : "");
+  start(config.str(), {"WLR_BACKENDS=headless"});
+  if (xwayland && ok()) {
+    if (!waitUntil([&] { return fs::exists(runtimeDir + "/x"); })) {
+      display.clear(), error = "sway: its Xwayland did not start";
+      return;
+    }
+    std::ifstream(runtimeDir + "/x") >> xDisplay;
+  }
 }
 
-void Sway::start(bool xwayland) {
+Sway::Sway(Sway& host, int outputs) {
+  name = "sway", width = host.width, height = host.height;
+  start("xwayland disable\n", {"WLR_BACKENDS=wayland", "WLR_WL_OUTPUTS=" + std::to_string(outputs),
+                               "WAYLAND_DISPLAY=" + host.runtimeDir + "/" + host.display});
+}
+
+void Sway::start(const std::string& config, std::vector<std::string> env) {
   const passwd* nobody = getpwnam("nobody");
   if (!nobody) return void(error = "sway: no user nobody to run it as");
   if (!makeRuntimeDir() || chown(runtimeDir.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) {
     return void(error = "sway: cannot give nobody a runtime directory");
   }
-  const std::string config = runtimeDir + "/config", xFile = runtimeDir + "/x-display";
-  std::ofstream(config) << "output HEADLESS-1 resolution " << width << "x" << height << " scale "
-                        << scale << " bg #204060 solid_color\n"
-                        << (xwayland ? "xwayland force\n" : "xwayland disable\n")
-                        // Root's X clients (the tests) are let in; the display is told.
-                        << (xwayland ? "exec sh -c 'xhost +si:localuser:root >/dev/null && echo "
-                                       "$DISPLAY >" +
-                                           xFile + ".new && mv " + xFile + ".new " + xFile + "'\n"
-                                     : "");
+  const std::string file = runtimeDir + "/config";
+  std::ofstream(file) << "output * bg #204060 solid_color\n" << config;
+  env.insert(env.end(), {"XDG_RUNTIME_DIR=" + runtimeDir, "WLR_LIBINPUT_NO_DEVICES=1",
+                         "WLR_RENDERER=pixman", "DISPLAY=", "SWAYSOCK="});
+  if (env.front() == "WLR_BACKENDS=headless") env.push_back("WAYLAND_DISPLAY=");
   server = std::make_unique<Child>(
       std::vector<std::string>{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                               "sway", "-c", config},
-      std::vector<std::string>{"XDG_RUNTIME_DIR=" + runtimeDir, "WLR_BACKENDS=headless",
-                               "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
-                               "DISPLAY=", "WAYLAND_DISPLAY=", "SWAYSOCK="});
-  // Its IPC answers once the configuration has been read and the output made.
+                               "sway", "-c", file},
+      env);
+  // Its IPC answers once the configuration has been read and the outputs made.
   const bool ready = waitUntil([&] {
     return !server->running() ||
            (!socketIn(runtimeDir, "sway-ipc.").empty() &&
@@ -63,10 +78,6 @@ void Sway::start(bool xwayland) {
   if (!ready || !server->running()) {
     return void(error = "sway: did not start: " + lastLine(server->stderrText()));
   }
-  if (xwayland && !waitUntil([&] { return fs::exists(xFile); })) {
-    return void(error = "sway: its Xwayland did not start");
-  }
-  if (xwayland) std::ifstream(xFile) >> xDisplay;
   display = socketIn(runtimeDir, "wayland-");
   input = std::make_unique<VirtualInput>(clientEnv(), width, height);
   if (!input->ok()) display.clear(), error = "sway: no virtual pointer and keyboard";
@@ -97,8 +108,11 @@ static Image fromPpm(const std::string& ppm) {
 }
 
 Image Sway::screenshot() {
-  std::vector<std::string> env = clientEnv();
-  return fromPpm(commandOutput({"grim", "-t", "ppm", "-"}, env));
+  return fromPpm(commandOutput({"grim", "-t", "ppm", "-"}, clientEnv()));
+}
+
+Image Sway::screenshot(const std::string& output) {
+  return fromPpm(commandOutput({"grim", "-t", "ppm", "-o", output, "-"}, clientEnv()));
 }
 
 void Sway::moveTo(int x, int y) {

@@ -1,15 +1,20 @@
 // The viewer on real Wayland compositors, with no X display at all: sway headless (a virtual
-// pointer and keyboard, grim) and weston inside Xvfb (XTest), at scales 1 and 2; mutter, GNOME's
-// compositor, for the title bar the viewer draws itself; and the choice between X and Wayland.
+// pointer and keyboard, grim) and weston inside Xvfb (XTest), at scales 1 and 2; sway as the
+// desktop changes under the window (scales, fractions, rotation, outputs that come and go, a
+// compositor that stalls); mutter, GNOME's compositor, for the title bar the viewer draws
+// itself; and the choice between X and Wayland.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <functional>
 
 #include "app/state.h"
 #include "box_picture.h"
 #include "tests/support/compositor.h"
+#include "tests/support/egl_context.h"
 
 namespace {
 
@@ -18,10 +23,11 @@ const char controlsText[] =
 const std::vector<int> plainBackground = {38, 38, 140}, fogBackground = {128, 64, 64},
                        boxGrey = {224, 224, 224};
 
-std::unique_ptr<Compositor> compositor(const std::string& name, int width, int height, int scale) {
-  if (name == "sway") return std::make_unique<Sway>(width, height, scale);
-  if (name == "weston") return std::make_unique<Weston>(width, height, scale);
-  return std::make_unique<Mutter>(width, height, scale);
+std::unique_ptr<Compositor> compositor(const std::string& name, int width, int height, double scale,
+                                       const std::string& output) {
+  if (name == "sway") return std::make_unique<Sway>(width, height, scale, false, output);
+  if (name == "weston") return std::make_unique<Weston>(width, height, (int)scale);
+  return std::make_unique<Mutter>(width, height, (int)scale);
 }
 
 // Pixels of r in a that differ from b's by more than 2 in a channel; b's origin at r's corner.
@@ -36,15 +42,21 @@ int differing(const Image& a, const Rect& r, const Image& b) {
   return n;
 }
 
-// The box the core draws at scale, as an image.
+// The box the core draws at scale, as an image, grown in its grey to whole logical pixels.
 Image boxPicture(double scale, int width, int height) {
   winx::BoxPicture p;
   Image out;
   if (!winx::drawBox(controlsText, false, scale, width, height, &p)) return out;
-  out.width = p.width, out.height = p.height;
-  for (uint32_t c : p.pixels)
-    out.rgb.insert(out.rgb.end(),
-                   {(unsigned char)(c >> 16), (unsigned char)(c >> 8), (unsigned char)c});
+  const int step = scale == 1.5 ? 3 : 1;
+  out.width = (p.width + step - 1) / step * step, out.height = (p.height + step - 1) / step * step;
+  for (int y = 0; y < out.height; ++y) {
+    for (int x = 0; x < out.width; ++x) {
+      const uint32_t c =
+          x < p.width && y < p.height ? p.pixels[(size_t)y * p.width + x] : p.pixels[0];
+      out.rgb.insert(out.rgb.end(),
+                     {(unsigned char)(c >> 16), (unsigned char)(c >> 8), (unsigned char)c});
+    }
+  }
   return out;
 }
 
@@ -65,13 +77,13 @@ int oddRuns(const Image& s, const Rect& r) {
 
 class OnWayland : public ::testing::Test {
  protected:
-  void TearDown() override { viewer_.reset(), c_.reset(); }
+  void TearDown() override { viewer_.reset(), c_.reset(), recentre_ = false; }
 
   // The compositor, then the viewer in it with nothing but a Wayland display.
-  bool launch(const std::string& name, int width, int height, int scale,
-              std::vector<std::string> env = {}) {
+  bool launch(const std::string& name, int width, int height, double scale,
+              std::vector<std::string> env = {}, const std::string& output = "") {
     if (!onPath(name)) return false;
-    c_ = compositor(name, width, height, scale);
+    c_ = compositor(name, width, height, scale, output);
     if (!c_->ok()) return ADD_FAILURE() << c_->error, false;
     // Compositors draw their pointer into the output: out of the way, in a corner.
     if (name == "sway") c_->moveTo(width - 1, height - 1);
@@ -80,7 +92,43 @@ class OnWayland : public ::testing::Test {
     return true;
   }
 
-  Image shot() { return c_->screenshot(); }
+  // The output (output_ where sway has several).
+  Image shot() {
+    return output_.empty() ? c_->screenshot() : static_cast<Sway*>(c_.get())->screenshot(output_);
+  }
+  std::string msg(const std::vector<std::string>& args) {
+    return static_cast<Sway*>(c_.get())->msg(args);
+  }
+  // The output, with the viewer's window put in its middle first where sway may have left it
+  // in part outside (recentre_): sway keeps a window's place when it changes size.
+  Image recentred() {
+    if (recentre_) msg({"[app_id=\"^org.bowlview.bowlview$\"]", "move", "position", "center"});
+    return shot();
+  }
+  // The box, pixel for pixel as the core draws it at scale, once the compositor shows it so.
+  void expectBox(double scale, const std::string& what) {
+    const Image want = boxPicture(scale, c_->width, c_->height);
+    Rect box;
+    int off = -1;
+    // One picture for both looks: weston in Xvfb, loaded, now and then shows a stale frame.
+    EXPECT_TRUE(waitUntil([&] {
+      const Image s = recentred();
+      if (!find(boxGrey, &box, s) || box.width != want.width) return false;
+      // The bottom of what is grey: a title bar libdecor draws above may be grey too.
+      box.y += box.height - want.height, box.height = want.height;
+      return (off = differing(s, box, want)) == 0;
+    })) << what
+        << ": not the box drawn crisp at " << scale << ", " << want.width << "x" << want.height
+        << ", but " << box.width << "x" << box.height << ", " << off << " pixels off";
+  }
+  // The window, side pixels square, once the compositor shows it so.
+  void expectWindow(int side, const std::string& what) {
+    EXPECT_TRUE(waitUntil([&] {
+      return find(plainBackground, &window_, recentred()) && window_.width == side &&
+             window_.height == side;
+    })) << what
+        << ": no window " << side << " pixels wide, but " << window_.width << "x" << window_.height;
+  }
   // Where colour fills 4 × 4 pixels in s (a new picture if none): not on the edges of the
   // pointer, which compositors draw into the output wherever it last was.
   bool find(const std::vector<int>& colour, Rect* where, Image s = Image()) {
@@ -150,78 +198,204 @@ class OnWayland : public ::testing::Test {
     return quiet >= 500;
   }
 
+  // What the preloaded counter has counted in the viewer (counterEnv()): frames shown, frames
+  // drawn, views set (one for each size the window takes, minimised and shown again too).
+  std::vector<uint64_t> counts() {
+    std::vector<uint64_t> n(3);
+    std::ifstream(counter_, std::ios::binary).read((char*)n.data(), 3 * sizeof n[0]);
+    return n;
+  }
+  std::vector<std::string> counterEnv() {
+    return {"LD_PRELOAD=" BOWLVIEW_FRAME_COUNTER, "BOWLVIEW_SWAP_COUNT=" + counter_};
+  }
+
   std::unique_ptr<Compositor> c_;
   std::unique_ptr<Child> viewer_;
   Rect window_;
+  std::string output_;
+  bool recentre_ = false;
+  std::string counter_ = "/tmp/bowlview-frames-" + std::to_string(getpid());
 };
 
 // On sway and weston, at scales 1 and 2: the box first, pixel for pixel as the core draws it at
 // that scale; the window's picture 0.8 times the output's physical height, its wire-frame as
 // thin in physical pixels as anywhere (never doubled); spinning, a drag that leaves the window and
-// keeps it turning, a click that stops it, the keys; hidden on another workspace, it commits no
-// frame, then spins on when shown; Esc, or the compositor's close, ends it with status 0.
+// keeps it turning, a click that stops it, the keys; on sway, the scale changed to the other and
+// back, with the box up and with the window up: both as a fresh start at that scale would draw
+// them; hidden on another workspace, it commits no frame, then spins on when shown; Esc, or the
+// compositor's close, ends it with status 0.
 TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
   for (const std::string name : {"sway", "weston"}) {
     for (int scale : {1, 2}) {
-      // 0.8 of 1000 divides by 2: the window is pixel-exact at either scale.
-      const int height = scale == 1 ? 1024 : 1000, side = (int)(height * 0.8);
+      // 819 pixels at scale 1; at 2, the nearest size that is whole logical pixels, 818.
+      const int side[] = {0, 819, 818}, other = 3 - scale;
       const std::string what = name + " at scale " + std::to_string(scale);
-      if (!launch(name, 1280, height, scale, {"WAYLAND_DEBUG=client"})) {
+      if (!launch(name, 1280, 1024, scale, {"WAYLAND_DEBUG=client"})) {
         ADD_FAILURE() << name << " is not installed";
         continue;
       }
       // Compositors animate windows in: wait for the very picture, then the very size.
-      const Image want = boxPicture(scale, 1280, height);
-      Rect box;
-      int off = -1;
-      // One picture for both looks: weston in Xvfb, loaded, now and then shows a stale frame.
-      EXPECT_TRUE(waitUntil([&] {
-        const Image s = shot();
-        if (!find(boxGrey, &box, s) || box.width != want.width) return false;
-        // The bottom of what is grey: a title bar libdecor draws above may be grey too.
-        box.y += box.height - want.height, box.height = want.height;
-        return (off = differing(s, box, want)) == 0;
-      })) << what
-          << ": not the box drawn crisp, " << want.width << "x" << want.height << ", but "
-          << box.width << "x" << box.height << ", " << off << " pixels off";
-
+      expectBox(scale, what);
+      // Sway keeps windows where they were in its logical pixels, and the pointer too: after a
+      // change of scale, both as a user would put them back.
+      auto rescale = [&](int to) {
+        msg({"output", "HEADLESS-1", "scale", std::to_string(to)});
+        c_->moveTo(c_->width - 1, c_->height - 1);
+        recentre_ = true;
+      };
+      if (name == "sway") {
+        rescale(other), expectBox(other, what + ", then " + std::to_string(other));
+        rescale(scale), expectBox(scale, what + ", and back");
+      }
       c_->tap("Return");
-      EXPECT_TRUE(waitUntil([&] {
-        return find(plainBackground, &window_) && window_.width == side && window_.height == side;
-      })) << what
-          << ": no window " << side << " pixels wide, but " << window_.width << "x"
-          << window_.height;
+      expectWindow(side[scale], what);
       EXPECT_TRUE(spinning()) << what << ": not spinning at first";
 
-      drag(side / 2, side / 2, side + 60, side / 3);  // released outside the window
+      drag(side[scale] / 2, side[scale] / 2, side[scale] + 60, side[scale] / 3);  // out of it
       EXPECT_TRUE(spinning() && spinning()) << what << ": a drag out of the window stopped it";
-      c_->click(window_.x + side / 2, window_.y + side / 2);
+      c_->click(window_.x + side[scale] / 2, window_.y + side[scale] / 2);
       ASSERT_TRUE(settled()) << what << ": keys change nothing";
       const Image stopped = shot();
       ASSERT_TRUE(settled());
       EXPECT_LT(differingPixels(shot(), stopped), 200) << what << ": still turning";
 
-      c_->tap("p");
-      EXPECT_TRUE(waitUntil([&] { return oddRuns(shot(), window_) > 500; }))
-          << what << ": no wire-frame, or one doubled";
-      c_->tap("p");
+      for (int at : {scale, other, scale}) {
+        if (at != scale || name == "sway") rescale(at);
+        expectWindow(side[at], what + ", now at " + std::to_string(at));
+        c_->tap("p");
+        EXPECT_TRUE(waitUntil([&] { return oddRuns(shot(), window_) > 500; }))
+            << what << ", now at " << at << ": no wire-frame, or one doubled";
+        c_->tap("p");
+        if (name != "sway") break;
+      }
 
-      if (auto* sway = dynamic_cast<Sway*>(c_.get())) {
-        drag(side / 2, side / 2, side / 2 + 100, side / 2);
-        sway->showWorkspace("2");
+      if (name == "sway") {
+        drag(side[scale] / 2, side[scale] / 2, side[scale] / 2 + 100, side[scale] / 2);
+        msg({"workspace", "2"});
         EXPECT_TRUE(quietWithin(5000)) << what << ": frames shown while hidden";
         const long ticks = cpuTicks();
         sleepMs(1000);  // a measurement: frames drawn and never shown would cost CPU time
         EXPECT_LE(cpuTicks() - ticks, 5) << what << ": frames drawn while hidden";
-        sway->showWorkspace("1");
+        msg({"workspace", "1"});
         EXPECT_TRUE(spinning()) << what << ": not spinning once shown again";
-        if (scale == 2) sway->msg({"[title=\"^ KEYS:f,p and MOUSE $\"]", "kill"});
+        if (scale == 2) msg({"[title=\"^ KEYS:f,p and MOUSE $\"]", "kill"});
       }
       if (scale == 1 || name == "weston") c_->tap("Escape");
       EXPECT_EQ(viewer_->wait(10000), 0) << what;
       TearDown();
     }
   }
+}
+
+// The desktop changes under the window (sway): a quarter turn of the output, then another output
+// of another scale and size: moved wholly onto it and back, the window takes the size a fresh
+// start there gives, and across the border it keeps what it has. A compositor that stops and
+// goes on, again and again, loses no frame and never hides the window. At 1.5, the box and the
+// window are 1:1: the window at rest is the picture drawn headless at its size.
+TEST_F(OnWayland, TheDesktopChangesUnderTheWindow) {
+  std::vector<std::string> env = counterEnv();
+  env.push_back("WAYLAND_DEBUG=client");
+  if (!launch("sway", 1280, 1024, 1, env)) GTEST_SKIP() << "sway is not installed";
+  expectBox(1, "at first");
+  c_->tap("Return");
+  expectWindow(819, "at first");
+  recentre_ = true;
+  for (const auto& [turn, side] : {std::pair{"90", 1024}, {"normal", 819}}) {
+    msg({"output", "HEADLESS-1", "transform", turn});
+    expectWindow(side, std::string("turned to ") + turn);
+  }
+  recentre_ = false;
+
+  // A frame the compositor has not taken yet waits for it; the window stays shown.
+  const std::vector<uint64_t> before = counts();
+  for (int i = 0; i < 20; ++i) {
+    kill(c_->server->pid(), SIGSTOP);
+    sleepMs(200);  // a stall, made: what the compositor does, not a wait for the viewer
+    kill(c_->server->pid(), SIGCONT);
+    const uint64_t shown = counts()[0];
+    ASSERT_TRUE(waitUntil([&] { return counts()[0] > shown + 1; }))
+        << "no frames after stall " << i;
+  }
+  const std::vector<uint64_t> after = counts();
+  EXPECT_LE((after[1] - after[0]) - (before[1] - before[0]), 1u) << "frames drawn and not shown";
+  EXPECT_EQ(after[2], before[2]) << "minimised and shown again";
+
+  msg({"create_output"});
+  msg({"output", "HEADLESS-1", "position", "0", "0"});
+  msg({"output", "HEADLESS-2", "resolution", "2048x1640", "scale", "2", "position", "1280", "0"});
+  const std::string viewer = "[title=\"^ KEYS:f,p and MOUSE $\"]";
+  for (const auto& [to, side] : {std::pair{"HEADLESS-2", 1312}, {"HEADLESS-1", 819}}) {
+    msg({viewer, "move", "container", "to", "output", to});
+    output_ = to;
+    expectWindow(side, std::string("moved to ") + to);
+  }
+  // Its left half on either output: nothing changes for as long as it stays there.
+  msg({viewer, "move", "position", "900", "100"});
+  EXPECT_TRUE(waitUntil([&] { return find(plainBackground, &window_) && window_.width < 819; }));
+  const int changes = requests("set_buffer_scale") + requests("set_min_size");
+  sleepMs(5000);  // a measurement: a window that flips between the outputs' sizes would
+  EXPECT_LE(requests("set_buffer_scale") + requests("set_min_size") - changes, 2);
+  msg({viewer, "kill"});  // the keyboard stayed with the output it came from
+  EXPECT_EQ(viewer_->wait(10000), 0);
+  TearDown();
+
+  // 1.5: sway says 2 to clients and shrinks what they draw at 2 unless they draw at 1.5.
+  output_.clear();
+  ASSERT_TRUE(launch("sway", 1920, 1536, 1.5));
+  expectBox(1.5, "at 1.5");
+  c_->tap("Return");
+  ASSERT_TRUE(waitUntil([&] {
+    return find(plainBackground, &window_) && std::abs(window_.width - 1228) <= 2 &&
+           window_.height == window_.width;
+  })) << "at 1.5: no window 1228 pixels wide, but "
+      << window_.width << "x" << window_.height;
+  c_->click(window_.x + window_.width / 2, window_.y + window_.height / 2);
+  ASSERT_TRUE(settled());
+  const Image s = shot();
+  Image w{window_.width, window_.height, {}};
+  for (int y = 0; y < w.height; ++y) {
+    const unsigned char* row = s.at(window_.x, window_.y + y);
+    w.rgb.insert(w.rgb.end(), row, row + 3 * w.width);
+  }
+  const int best = differsFromReference(w, 1228);
+  EXPECT_LT(best, ((w.width + 1) / 2) * ((w.height + 1) / 2) / 200)
+      << "at 1.5, not 1:1: at best " << best * 400.0 / (w.width * w.height) << "% differ";
+  c_->tap("Escape");
+  EXPECT_EQ(viewer_->wait(10000), 0);
+}
+
+// An output unplugged while the box is on it (a sway nested in another, whose outputs are the
+// outer one's windows): the box goes to the output left, and the window opens there at the size
+// a fresh start there gives. Run under AddressSanitizer too: nothing freed is read.
+TEST_F(OnWayland, AnOutputUnpluggedUnderTheBox) {
+  if (!onPath("sway")) GTEST_SKIP() << "sway is not installed";
+  Sway host(2560, 1100);
+  ASSERT_TRUE(host.ok()) << host.error;
+  c_ = std::make_unique<Sway>(host, 2);
+  ASSERT_TRUE(c_->ok()) << c_->error;
+  std::vector<std::string> env = c_->clientEnv();
+  viewer_ = std::make_unique<Child>(std::vector<std::string>{BOWLVIEW_NATIVE}, env);
+  // The box opens on the focused output; the other one stays.
+  std::string focused, left;
+  ASSERT_TRUE(waitUntil([&] {
+    const std::string tree = msg({"-t", "get_tree"});
+    const size_t box = tree.find("\"bowlview - by the bowlview authors\"");
+    const size_t at = tree.rfind("\"name\": \"WL-", box);
+    if (box == std::string::npos || at == std::string::npos) return false;
+    focused = tree.substr(at + 9, 4), left = focused == "WL-1" ? "WL-2" : "WL-1";
+    return true;
+  })) << "no box";
+  host.msg({"[title=\"wlroots - " + focused + "\"]", "kill"});
+  output_ = left;
+  expectBox(1, "moved to " + left);
+  c_->tap("Return");
+  const std::string outputs = msg({"-t", "get_outputs"});
+  int width = 0, height = 0;
+  sscanf(outputs.c_str() + outputs.find("\"current_mode\""),
+         "\"current_mode\": { \"width\": %d, \"height\": %d", &width, &height);
+  expectWindow((int)(height * 0.8), "on " + left);
+  c_->tap("Escape");
+  EXPECT_EQ(viewer_->wait(10000), 0) << viewer_->stderrText();
 }
 
 // GNOME's mutter draws no title bars: the viewer draws its own (libdecor), whose close button

@@ -57,22 +57,34 @@ TEST(Keys, Utf8AsLatin1) {
 }
 
 #ifdef WINX_WAYLAND
-// A buffer of physical pixels on a surface: pixel-exact where the scale divides it.
-TEST(WaylandSurfaceScale, BufferScaleLogicalSizeAndViewport) {
+// Scales in 120ths. An output's: the fraction its mode has over its logical size where that is
+// what the integer scale rounds up; else the integer. A size fitted to a scale: the nearest that
+// makes whole logical pixels. A buffer on a surface: pixel-exact where an integer scale divides
+// it, else 1:1 through the viewport.
+TEST(WaylandScale, OutputsSizesAndSurfaces) {
+  using namespace winx::wayland;
+  // integer scale, mode width, logical width: scale; sway at 1.5 and 2, mutter's layout at 2.
+  const int outputs[][4] = {{2, 1920, 1280, 180}, {2, 1280, 640, 240}, {2, 2560, 2560, 240},
+                            {2, 1600, 1280, 150}, {1, 1280, 0, 120},   {3, 1920, 1280, 360}};
+  for (const auto& o : outputs) EXPECT_EQ(outputScale120(o[0], o[1], o[2]), o[3]) << o[1];
+  // size, scale: fitted size.
+  const int sizes[][3] = {{1228, 180, 1227}, {1229, 180, 1230}, {819, 240, 818},  {819, 120, 819},
+                          {1, 180, 3},       {1000, 150, 1000}, {1003, 210, 1001}};
+  for (const auto& z : sizes) EXPECT_EQ(snapToScale(z[0], z[1]), z[2]) << z[0] << " at " << z[1];
   const struct {
-    int width, height, scale;
+    int width, height, scale120;
     bool viewporter;
-    winx::wayland::SurfaceScale want;
+    SurfaceScale want;
   } rows[] = {
-      {819, 819, 1, true, {1, 819, 819, false}},  {1638, 1638, 2, true, {2, 819, 819, false}},
-      {819, 819, 2, true, {1, 410, 410, true}},   {819, 818, 2, false, {1, 819, 818, false}},
-      {1229, 1230, 3, true, {1, 410, 410, true}}, {0, 0, 2, true, {1, 1, 1, true}}};
+      {819, 819, 120, true, {1, 819, 819, false}},  {1638, 1638, 240, true, {2, 819, 819, false}},
+      {819, 819, 240, true, {1, 410, 410, true}},   {819, 818, 240, false, {1, 819, 818, false}},
+      {1227, 1227, 180, true, {1, 818, 818, true}}, {0, 0, 240, true, {1, 1, 1, true}}};
   for (const auto& r : rows) {
-    const auto k = winx::wayland::surfaceScale(r.width, r.height, r.scale, r.viewporter);
+    const SurfaceScale k = surfaceScale(r.width, r.height, r.scale120, r.viewporter);
     EXPECT_EQ(std::vector<int>({k.bufferScale, k.logicalWidth, k.logicalHeight, k.viewport}),
               std::vector<int>(
                   {r.want.bufferScale, r.want.logicalWidth, r.want.logicalHeight, r.want.viewport}))
-        << r.width << "x" << r.height << " at " << r.scale;
+        << r.width << "x" << r.height << " at " << r.scale120;
   }
 }
 #endif
