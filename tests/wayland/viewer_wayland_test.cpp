@@ -329,8 +329,9 @@ TEST_F(OnWayland, TheDesktopChangesUnderTheWindow) {
     output_ = to;
     expectWindow(side, std::string("moved to ") + to);
   }
-  // Its left half on either output: nothing changes for as long as it stays there.
-  msg({viewer, "move", "position", "900", "100"});
+  // Across the border: nothing changes for as long as it stays there (at 2, the window would be
+  // wholly on the left again, and at 1 across again).
+  msg({viewer, "move", "position", "700", "100"});
   EXPECT_TRUE(waitUntil([&] { return find(plainBackground, &window_) && window_.width < 819; }));
   const int changes = requests("set_buffer_scale") + requests("set_min_size");
   sleepMs(5000);  // a measurement: a window that flips between the outputs' sizes would
