@@ -90,7 +90,7 @@ class NestedCompositor : public Compositor {
   std::unique_ptr<XClient> x;
 
  protected:
-  NestedCompositor(int width, int height, int scale);
+  NestedCompositor(int width, int height, double scale);
   // Starts argv with env, then waits for the Wayland socket and the output window.
   void start(const std::vector<std::string>& argv, std::vector<std::string> env);
 };
@@ -103,10 +103,13 @@ class Weston : public NestedCompositor {
 
 // mutter, GNOME's compositor, nested in Xvfb inside its own D-Bus session; no Xwayland.
 // (Headless, with --virtual-monitor, it runs as well, but shows nothing without PipeWire.)
-// It places windows itself and has no way to tell where: find them by colour.
+// It places windows itself and has no way to tell where: find them by colour. A fractional
+// scale takes its experimental scale-monitor-framebuffer, as GNOME users switch it on.
 class Mutter : public NestedCompositor {
  public:
-  Mutter(int width, int height, int scale = 1);
+  Mutter(int width, int height, double scale = 1);
+  // Another scale for its monitor, as GNOME's display settings apply it (D-Bus DisplayConfig).
+  bool setScale(double scale);
 };
 
 // The smallest rectangle holding every pixel near colour, in within if given; false if none is.

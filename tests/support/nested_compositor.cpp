@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "compositor.h"
 
-NestedCompositor::NestedCompositor(int width_, int height_, int scale_)
+NestedCompositor::NestedCompositor(int width_, int height_, double scale_)
     : xvfb(std::to_string(width_ + 64) + "x" + std::to_string(height_ + 64) + "x24") {
   width = width_, height = height_, scale = scale_;
 }
@@ -89,11 +90,51 @@ Weston::Weston(int width_, int height_, int scale_) : NestedCompositor(width_, h
         {});
 }
 
-Mutter::Mutter(int width_, int height_, int scale_) : NestedCompositor(width_, height_, scale_) {
+Mutter::Mutter(int width_, int height_, double scale_) : NestedCompositor(width_, height_, scale_) {
   name = "mutter";
-  // Its output's mode and scale when nested; dbus-run-session ends with it.
-  start({"dbus-run-session", "--", "mutter", "--nested", "--wayland", "--no-x11",
-         "--wayland-display", "wayland-1"},
+  if (!makeRuntimeDir()) return;
+  if (scale_ != (int)scale_) {
+    const std::string settings = runtimeDir + "/glib-2.0/settings";
+    std::filesystem::create_directories(settings);
+    std::ofstream(settings + "/keyfile")
+        << "[org/gnome/mutter]\nexperimental-features=['scale-monitor-framebuffer']\n";
+  }
+  // Its output's mode and scale when nested; dbus-run-session ends with it, and tells its bus.
+  std::ostringstream scales;
+  scales << scale;
+  start({"dbus-run-session", "--", "sh", "-c",
+         "echo \"$DBUS_SESSION_BUS_ADDRESS\" >\"$XDG_RUNTIME_DIR/bus\" && exec mutter \"$@\"", "sh",
+         "--nested", "--wayland", "--no-x11", "--wayland-display", "wayland-1"},
         {"MUTTER_DEBUG_DUMMY_MODE_SPECS=" + std::to_string(width) + "x" + std::to_string(height),
-         "MUTTER_DEBUG_DUMMY_MONITOR_SCALES=" + std::to_string(scale_)});
+         "MUTTER_DEBUG_DUMMY_MONITOR_SCALES=" + scales.str(), "GSETTINGS_BACKEND=keyfile",
+         "XDG_CONFIG_HOME=" + runtimeDir});
+}
+
+bool Mutter::setScale(double to) {
+  std::string bus;
+  std::ifstream(runtimeDir + "/bus") >> bus;
+  const std::vector<std::string> call = {"gdbus",         "call",
+                                         "--address",     bus,
+                                         "--dest",        "org.gnome.Mutter.DisplayConfig",
+                                         "--object-path", "/org/gnome/Mutter/DisplayConfig",
+                                         "--method"};
+  auto method = [&](const std::string& name, const std::vector<std::string>& args) {
+    std::vector<std::string> argv = call;
+    argv.push_back("org.gnome.Mutter.DisplayConfig." + name);
+    argv.insert(argv.end(), args.begin(), args.end());
+    return commandOutput(argv);
+  };
+  // "(uint32 SERIAL, [(('CONNECTOR', ...), [('MODE', ...": the one monitor and its mode.
+  const std::string now = method("GetCurrentState", {});
+  unsigned serial = 0;
+  char connector[64] = "", mode[64] = "";
+  if (sscanf(now.c_str(), "(uint32 %u, [(('%63[^']', %*[^)]), [('%63[^']'", &serial, connector,
+             mode) != 3) {
+    return false;
+  }
+  std::ostringstream monitors;
+  monitors << "[(0, 0, " << to << ", 0, true, [('" << connector << "', '" << mode
+           << "', @a{sv} {})])]";
+  return method("ApplyMonitorsConfig", {std::to_string(serial), "1", monitors.str(), "@a{sv} {}"})
+             .rfind("()", 0) == 0;
 }
