@@ -8,15 +8,15 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOWLVIEW_TESTS=ON
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
-# The unit, OpenGL and winx tests again, and one session of the viewer, under AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# The unit, OpenGL and winx tests again, one session of the viewer on X and one on Wayland with
+# an output unplugged under the box, under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBOWLVIEW_TESTS=ON -DBOWLVIEW_SANITIZE=ON \
   -DBOWLVIEW_WINDOWS_TESTS=OFF
 cmake --build build-asan -j"$(nproc)" --target unit_tests gl_tests mesh_tests winx_tests \
-  bowlview e2e_tests
+  bowlview e2e_tests wayland_tests
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-  ctest --test-dir build-asan -R '^(Viewer\.FogAndWireframeKeysAndNothingElseThenEscape|[^V].*)$' \
-  -L 'unit|gl|winx|e2e' --output-on-failure -j"$(nproc)"
+  ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -L 'unit|gl|winx|e2e|wayland' \
+  -R '^(Viewer\.FogAndWireframeKeysAndNothingElseThenEscape|OnWayland\.AnOutputUnpluggedUnderTheBox|[^VO].*)$'
 
 # Release packages and installation: they must build from the same tree, and pass the
 # checkers a distribution runs. (The Windows .zip and installer are built, and the installer

@@ -374,8 +374,7 @@ TEST_F(OnWayland, AnOutputUnpluggedUnderTheBox) {
   ASSERT_TRUE(host.ok()) << host.error;
   c_ = std::make_unique<Sway>(host, 2);
   ASSERT_TRUE(c_->ok()) << c_->error;
-  std::vector<std::string> env = c_->clientEnv();
-  viewer_ = std::make_unique<Child>(std::vector<std::string>{BOWLVIEW_NATIVE}, env);
+  viewer_ = std::make_unique<Child>(std::vector<std::string>{BOWLVIEW_NATIVE}, c_->clientEnv());
   // The box opens on the focused output; the other one stays.
   std::string focused, left;
   ASSERT_TRUE(waitUntil([&] {
@@ -386,6 +385,8 @@ TEST_F(OnWayland, AnOutputUnpluggedUnderTheBox) {
     focused = tree.substr(at + 9, 4), left = focused == "WL-1" ? "WL-2" : "WL-1";
     return true;
   })) << "no box";
+  output_ = focused;
+  expectBox(1, "on " + focused);
   host.msg({"[title=\"wlroots - " + focused + "\"]", "kill"});
   output_ = left;
   expectBox(1, "moved to " + left);
