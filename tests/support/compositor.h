@@ -104,7 +104,8 @@ class Weston : public NestedCompositor {
 // mutter, GNOME's compositor, nested in Xvfb inside its own D-Bus session; no Xwayland.
 // (Headless, with --virtual-monitor, it runs as well, but shows nothing without PipeWire.)
 // It places windows itself and has no way to tell where: find them by colour. A fractional
-// scale takes its experimental scale-monitor-framebuffer, as GNOME users switch it on.
+// scale takes its experimental scale-monitor-framebuffer, as GNOME users switch it on; its
+// output window then shows the desktop in logical pixels (width and height are those).
 class Mutter : public NestedCompositor {
  public:
   Mutter(int width, int height, double scale = 1);

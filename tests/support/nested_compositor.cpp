@@ -93,7 +93,11 @@ Weston::Weston(int width_, int height_, int scale_) : NestedCompositor(width_, h
 Mutter::Mutter(int width_, int height_, double scale_) : NestedCompositor(width_, height_, scale_) {
   name = "mutter";
   if (!makeRuntimeDir()) return;
+  std::ostringstream mode;
+  mode << width << "x" << height;
   if (scale_ != (int)scale_) {
+    // Its output window then shows the desktop in logical pixels: that is what tests see.
+    width = (int)(width / scale_), height = (int)(height / scale_);
     const std::string settings = runtimeDir + "/glib-2.0/settings";
     std::filesystem::create_directories(settings);
     std::ofstream(settings + "/keyfile")
@@ -105,7 +109,7 @@ Mutter::Mutter(int width_, int height_, double scale_) : NestedCompositor(width_
   start({"dbus-run-session", "--", "sh", "-c",
          "echo \"$DBUS_SESSION_BUS_ADDRESS\" >\"$XDG_RUNTIME_DIR/bus\" && exec mutter \"$@\"", "sh",
          "--nested", "--wayland", "--no-x11", "--wayland-display", "wayland-1"},
-        {"MUTTER_DEBUG_DUMMY_MODE_SPECS=" + std::to_string(width) + "x" + std::to_string(height),
+        {"MUTTER_DEBUG_DUMMY_MODE_SPECS=" + mode.str(),
          "MUTTER_DEBUG_DUMMY_MONITOR_SCALES=" + scales.str(), "GSETTINGS_BACKEND=keyfile",
          "XDG_CONFIG_HOME=" + runtimeDir});
 }
