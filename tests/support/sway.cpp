@@ -50,6 +50,8 @@ Sway::Sway(int width_, int height_, double scale_, bool xwayland, const std::str
 
 Sway::Sway(Sway& host, int outputs) {
   name = "sway", width = host.width, height = host.height;
+  // Floating in the host, its outputs keep the size they are made with.
+  host.msg({"for_window", "[app_id=\"^wlroots$\"]", "floating", "enable"});
   start("xwayland disable\n", {"WLR_BACKENDS=wayland", "WLR_WL_OUTPUTS=" + std::to_string(outputs),
                                "WAYLAND_DISPLAY=" + host.runtimeDir + "/" + host.display});
 }

@@ -227,10 +227,13 @@ class OnWayland : public ::testing::Test {
 TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
   for (const std::string name : {"sway", "weston"}) {
     for (int scale : {1, 2}) {
-      // 819 pixels at scale 1; at 2, the nearest size that is whole logical pixels, 818.
-      const int side[] = {0, 819, 818}, other = 3 - scale;
+      // 819 pixels at scale 1; at 2, the nearest size that is whole logical pixels, 818. (On
+      // weston at 2, a lower output: a 1024-high one has its pointer, drawn where it starts,
+      // over the box.)
+      const int height = name == "weston" && scale == 2 ? 1000 : 1024, other = 3 - scale;
+      const int side[] = {0, 819, height == 1000 ? 800 : 818};
       const std::string what = name + " at scale " + std::to_string(scale);
-      if (!launch(name, 1280, 1024, scale, {"WAYLAND_DEBUG=client"})) {
+      if (!launch(name, 1280, height, scale, {"WAYLAND_DEBUG=client"})) {
         ADD_FAILURE() << name << " is not installed";
         continue;
       }
