@@ -69,6 +69,8 @@ void onGlobal(void*, wl_registry* r, uint32_t name, const char* interface, uint3
   } else if (strcmp(interface, zxdg_decoration_manager_v1_interface.name) == 0) {
     s.decorations =
         static_cast<zxdg_decoration_manager_v1*>(bind(&zxdg_decoration_manager_v1_interface, 1));
+  } else if (strcmp(interface, "wp_cursor_shape_manager_v1") == 0) {
+    bindCursorShapes(r, name);
   } else if (strcmp(interface, wl_output_interface.name) == 0) {
     Output* o = new Output;
     o->name = name;

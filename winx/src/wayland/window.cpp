@@ -65,6 +65,7 @@ void destroyWindow(HWND__* w) {
   State& s = state();
   if (s.pointerSurface == n->top.surface) s.pointerSurface = nullptr;
   if (s.keyboardSurface == n->top.surface) s.keyboardSurface = nullptr;
+  if (s.touchSurface == n->top.surface) s.touchSurface = nullptr;
   if (n->frameCallback) wl_callback_destroy(n->frameCallback);
   destroyEglSurface(w);
   destroySurface(&n->top);
