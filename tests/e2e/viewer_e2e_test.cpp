@@ -5,7 +5,10 @@
 #include <GL/gl.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/Xcursor/Xcursor.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
+#include <png.h>
 
 #include <algorithm>
 #include <climits>
@@ -153,6 +156,53 @@ class Viewer : public ::testing::Test {
     return until([&] { return backgroundIs(plainBackground); });
   }
 
+  // What a desktop shows of w without a window manager: the packaged icon, its largest image
+  // as _NET_WM_ICON's (width, height, then 0xAARRGGBB pixels), and a _NET_WM_PING answered
+  // (back to the root, with w in it).
+  void expectFace(const WindowInfo& w) {
+    if (l_.name == "native") {
+      std::vector<long> icon = x_->property(w.id, "_NET_WM_ICON", 1 << 20), largest;
+      for (long& v : icon) v &= 0xffffffff;  // Xlib sign-extends 32-bit items
+      for (size_t at = 0; at + 2 <= icon.size(); at += 2 + icon[at] * icon[at + 1]) {
+        if (icon[at] * icon[at + 1] > (largest.empty() ? 0 : largest[0] * largest[1]))
+          largest.assign(
+              icon.begin() + (long)at,
+              icon.begin() + (long)std::min(icon.size(), at + 2 + icon[at] * icon[at + 1]));
+      }
+      png_image png = {};
+      png.version = PNG_IMAGE_VERSION;
+      std::vector<uint32_t> pixels(256 * 256);  // bytes B, G, R, A: 0xAARRGGBB
+      ASSERT_TRUE(png_image_begin_read_from_file(&png, BOWLVIEW_ICON_PNG));
+      png.format = PNG_FORMAT_BGRA;
+      ASSERT_TRUE(png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr));
+      std::vector<long> want = {(long)png.width, (long)png.height};
+      want.insert(want.end(), pixels.begin(), pixels.end());
+      EXPECT_TRUE(largest == want) << "not the packaged icon, but " << largest.size() << " items";
+    }
+    const Window root = DefaultRootWindow(x_->d);
+    XSelectInput(x_->d, root, SubstructureNotifyMask);
+    const long ping = (long)x_->atom("_NET_WM_PING");
+    x_->send(w.id, "WM_PROTOCOLS", {ping, 4242, (long)w.id}, false);
+    EXPECT_TRUE(until([&] {
+      for (XEvent e; XCheckTypedWindowEvent(x_->d, root, ClientMessage, &e);) {
+        const long* l = e.xclient.data.l;
+        if (l[0] == ping && l[1] == 4242 && l[2] == (long)w.id) return true;
+      }
+      return false;
+    })) << "no answer to _NET_WM_PING";
+    XSelectInput(x_->d, root, NoEventMask);
+  }
+
+  // The cursor the server shows now (XFixes): its size and premultiplied pixels (32 bits in
+  // longs, which Xlib may have sign-extended).
+  std::vector<unsigned long> shownCursor() {
+    XFixesCursorImage* c = XFixesGetCursorImage(x_->d);
+    std::vector<unsigned long> out = {c->width, c->height};
+    for (int i = 0; i < c->width * c->height; ++i) out.push_back(c->pixels[i] & 0xffffffff);
+    XFree(c);
+    return out;
+  }
+
   // Clicks the middle of the window to stop the model, and waits until that is on screen.
   bool stop() {
     x_->click(window_.x + window_.width / 2, window_.y + window_.height / 2);
@@ -202,7 +252,25 @@ TEST_F(Viewer, ControlsBoxFirstThenTheWindowOnThePrimaryMonitor) {
     EXPECT_NEAR(box.y + box.height / 2, p.y + p.height / 2, 1) << c.screen;
     EXPECT_FALSE(x_->waitForWindow(windowTitle, nullptr, 0))
         << "the window came before the box was dismissed";
+    if (&c == cases) expectFace(box_);
     ASSERT_TRUE(dismiss(box_) && x_->waitForWindow(windowTitle, &window_, 60000));
+    if (&c == cases) {
+      expectFace(window_);
+      // Not the root's cursor (a bare server's "X") over the window, but the theme's arrow.
+      x_->moveTo(1279, 1023);
+      const std::vector<unsigned long> root = shownCursor();
+      x_->moveTo(window_.x + 40, window_.y + 40);
+      XcursorImage* arrow =
+          XcursorLibraryLoadImage("left_ptr", XcursorGetTheme(x_->d), XcursorGetDefaultSize(x_->d));
+      ASSERT_TRUE(arrow) << "no arrow in the cursor theme";
+      std::vector<unsigned long> want = {arrow->width, arrow->height};
+      want.insert(want.end(), arrow->pixels, arrow->pixels + arrow->width * arrow->height);
+      XcursorImageDestroy(arrow);
+      EXPECT_TRUE(until([&] {
+        const auto shown = shownCursor();
+        return l_.name == "native" ? shown == want : shown != root;
+      })) << "over the window, not the theme's arrow";
+    }
     const WindowInfo o = outer(window_);
     EXPECT_EQ((std::vector<int>{o.x, o.y, o.width, o.height}),
               (std::vector<int>{p.x, p.y, c.side, c.side}))

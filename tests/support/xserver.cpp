@@ -129,13 +129,13 @@ bool XClient::setMonitors(const std::vector<XRectangle>& monitors) {
   return true;
 }
 
-std::vector<long> XClient::property(Window w, const char* name) {
+std::vector<long> XClient::property(Window w, const char* name, long length) {
   Atom type;
   int format = 0;
   unsigned long n = 0, left;
   unsigned char* data = nullptr;
   std::vector<long> out;
-  if (XGetWindowProperty(d, w, atom(name), 0, 1024, False, AnyPropertyType, &type, &format, &n,
+  if (XGetWindowProperty(d, w, atom(name), 0, length, False, AnyPropertyType, &type, &format, &n,
                          &left, &data) == Success &&
       data) {
     for (unsigned long i = 0; i < n; ++i) {
