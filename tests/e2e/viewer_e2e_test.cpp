@@ -5,8 +5,6 @@
 #include <GL/gl.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <X11/Xcursor/Xcursor.h>
-#include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 #include <png.h>
 
@@ -193,16 +191,6 @@ class Viewer : public ::testing::Test {
     XSelectInput(x_->d, root, NoEventMask);
   }
 
-  // The cursor the server shows now (XFixes): its size and premultiplied pixels (32 bits in
-  // longs, which Xlib may have sign-extended).
-  std::vector<unsigned long> shownCursor() {
-    XFixesCursorImage* c = XFixesGetCursorImage(x_->d);
-    std::vector<unsigned long> out = {c->width, c->height};
-    for (int i = 0; i < c->width * c->height; ++i) out.push_back(c->pixels[i] & 0xffffffff);
-    XFree(c);
-    return out;
-  }
-
   // Clicks the middle of the window to stop the model, and waits until that is on screen.
   bool stop() {
     x_->click(window_.x + window_.width / 2, window_.y + window_.height / 2);
@@ -258,17 +246,12 @@ TEST_F(Viewer, ControlsBoxFirstThenTheWindowOnThePrimaryMonitor) {
       expectFace(window_);
       // Not the root's cursor (a bare server's "X") over the window, but the theme's arrow.
       x_->moveTo(1279, 1023);
-      const std::vector<unsigned long> root = shownCursor();
+      const std::vector<unsigned long> root = x_->cursorShown();
       x_->moveTo(window_.x + 40, window_.y + 40);
-      XcursorImage* arrow =
-          XcursorLibraryLoadImage("left_ptr", XcursorGetTheme(x_->d), XcursorGetDefaultSize(x_->d));
-      ASSERT_TRUE(arrow) << "no arrow in the cursor theme";
-      std::vector<unsigned long> want = {arrow->width, arrow->height};
-      want.insert(want.end(), arrow->pixels, arrow->pixels + arrow->width * arrow->height);
-      XcursorImageDestroy(arrow);
+      const std::vector<unsigned long> arrow = x_->themeCursor("left_ptr");
       EXPECT_TRUE(until([&] {
-        const auto shown = shownCursor();
-        return l_.name == "native" ? shown == want : shown != root;
+        const auto shown = x_->cursorShown();
+        return l_.name == "native" ? shown == arrow : shown != root;
       })) << "over the window, not the theme's arrow";
     }
     const WindowInfo o = outer(window_);

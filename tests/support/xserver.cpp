@@ -1,6 +1,8 @@
 #include "xserver.h"
 
+#include <X11/Xcursor/Xcursor.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <poll.h>
@@ -143,5 +145,23 @@ std::vector<long> XClient::property(Window w, const char* name, long length) {
     }
   }
   if (data) XFree(data);
+  return out;
+}
+
+std::vector<unsigned long> XClient::cursorShown() {
+  XFixesCursorImage* c = XFixesGetCursorImage(d);
+  std::vector<unsigned long> out = {c->width, c->height};
+  // 32-bit pixels in longs, which Xlib may have sign-extended.
+  for (int i = 0; i < c->width * c->height; ++i) out.push_back(c->pixels[i] & 0xffffffff);
+  XFree(c);
+  return out;
+}
+
+std::vector<unsigned long> XClient::themeCursor(const char* name) {
+  XcursorImage* c = XcursorLibraryLoadImage(name, XcursorGetTheme(d), XcursorGetDefaultSize(d));
+  if (c == nullptr) return {};
+  std::vector<unsigned long> out = {c->width, c->height};
+  out.insert(out.end(), c->pixels, c->pixels + c->width * c->height);
+  XcursorImageDestroy(c);
   return out;
 }
