@@ -9,7 +9,8 @@
 #   touch down|motion X Y the first finger (slot 0) down at, or moved to, (X, Y)
 #   touch up              the finger lifted
 #   shot PATH             the latest frame of the monitor, as a PPM (P6) file
-# It says "ready" once the first frame came and the seat has its devices. Usage: remote_desktop.py (in mutter's D-Bus session)
+# It says "ready" once the first frame came and the seat has its devices.
+# Usage: remote_desktop.py (in mutter's D-Bus session)
 import sys
 
 import gi
@@ -30,14 +31,15 @@ def call(path, method, args=None, interface=None, service="RemoteDesktop"):
 
 session = call("/org/gnome/Mutter/RemoteDesktop", "CreateSession",
                interface="org.gnome.Mutter.RemoteDesktop")[0]
-session_id = call(session, "Get", GLib.Variant("(ss)", ("org.gnome.Mutter.RemoteDesktop.Session",
-                                                        "SessionId")),
+session_id = call(session, "Get",
+                  GLib.Variant("(ss)", ("org.gnome.Mutter.RemoteDesktop.Session", "SessionId")),
                   interface="org.freedesktop.DBus.Properties")[0]
-cast = call("/org/gnome/Mutter/ScreenCast", "CreateSession",
-            GLib.Variant("(a{sv})", ({"remote-desktop-session-id": GLib.Variant("s", session_id)},)),
+linked = {"remote-desktop-session-id": GLib.Variant("s", session_id)}
+cast = call("/org/gnome/Mutter/ScreenCast", "CreateSession", GLib.Variant("(a{sv})", (linked,)),
             interface="org.gnome.Mutter.ScreenCast", service="ScreenCast")[0]
 # The pointer drawn into the frames (cursor-mode 1), as a user sees it.
-stream = call(cast, "RecordMonitor", GLib.Variant("(sa{sv})", ("", {"cursor-mode": GLib.Variant("u", 1)})),
+embedded = {"cursor-mode": GLib.Variant("u", 1)}
+stream = call(cast, "RecordMonitor", GLib.Variant("(sa{sv})", ("", embedded)),
               service="ScreenCast")[0]
 nodes = []
 bus.signal_subscribe("org.gnome.Mutter.ScreenCast", "org.gnome.Mutter.ScreenCast.Stream",
@@ -80,19 +82,22 @@ def shot(path):
             out.write(data[row * stride:row * stride + width * 3])
 
 
+def notify(method, signature, *values):
+    call(session, method, GLib.Variant("(" + signature + ")", values))
+
+
 def do(words):
-    d = lambda *v: GLib.Variant("(" + "".join(t for t, _ in v) + ")", tuple(x for _, x in v))
     if words[0] == "move":
-        call(session, "NotifyPointerMotionAbsolute", d(("s", stream), ("d", float(words[1])), ("d", float(words[2]))))
+        notify("NotifyPointerMotionAbsolute", "sdd", stream, float(words[1]), float(words[2]))
     elif words[0] == "button":
-        call(session, "NotifyPointerButton", d(("i", int(words[1])), ("b", words[2] == "1")))
+        notify("NotifyPointerButton", "ib", int(words[1]), words[2] == "1")
     elif words[0] == "key":
-        call(session, "NotifyKeyboardKeysym", d(("u", int(words[1])), ("b", words[2] == "1")))
+        notify("NotifyKeyboardKeysym", "ub", int(words[1]), words[2] == "1")
     elif words[0] == "touch" and words[1] == "up":
-        call(session, "NotifyTouchUp", d(("u", 0)))
+        notify("NotifyTouchUp", "u", 0)
     elif words[0] == "touch":
         method = "NotifyTouchDown" if words[1] == "down" else "NotifyTouchMotion"
-        call(session, method, d(("s", stream), ("u", 0), ("d", float(words[2])), ("d", float(words[3]))))
+        notify(method, "sudd", stream, 0, float(words[2]), float(words[3]))
     elif words[0] == "shot":
         shot(words[1])
     else:
@@ -101,9 +106,10 @@ def do(words):
 
 # The seat offers a pointer, a keyboard and touch once the session has used each: before
 # clients are tested, each is used once, on the desktop's far corner.
-width, height = [frame.get_caps().get_structure(0).get_value(k) for k in ("width", "height")]
-for command in ("move %d %d" % (width - 1, height - 1), "touch down %d %d" % (width - 1, height - 1),
-                "touch up", "key 65505 1", "key 65505 0"):  # Shift_L
+size = frame.get_caps().get_structure(0)
+corner = "%d %d" % (size.get_value("width") - 1, size.get_value("height") - 1)
+for command in ("move " + corner, "touch down " + corner, "touch up",
+                "key 65505 1", "key 65505 0"):  # Shift_L
     do(command.split())
 print("ready", flush=True)
 for line in sys.stdin:

@@ -15,7 +15,8 @@ RemoteMutter::RemoteMutter(int width_, int height_, bool xwayland) {
   std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + runtimeDir,
                                   "DBUS_SESSION_BUS_ADDRESS=unix:path=" + runtimeDir + "/bus",
                                   "DISPLAY=", "WAYLAND_DISPLAY="};
-  // Each service is ready once its socket is there.
+  // Each service is ready once its socket is there; without WirePlumber, PipeWire links no
+  // stream to its reader.
   const struct {
     std::vector<std::string> argv;
     const char* socket;
