@@ -66,6 +66,7 @@ wl_cursor_theme* themeAt(int size) {
 void showImage(const HCURSOR__* c) {
   State& s = state();
   const int scale = cursorScale();
+  s.cursorLoadedScale = scale;
   wl_cursor_theme* theme = c && s.shm ? themeAt(themeSize() * scale) : nullptr;
   wl_cursor* cursor = nullptr;
   for (int i = 0; theme && !cursor && i < 3 && c->names[i]; ++i) {
@@ -135,6 +136,15 @@ void showCursor() {
     return;
   }
   s.cursorShapeDevice ? showShape(c) : showImage(c);
+}
+
+// A surface learns its scale once it is on an output, which may come after the pointer.
+void followScale() {
+  const State& s = state();
+  if (s.cursorShapeDevice == nullptr && s.cursorLoadedScale != 0 &&
+      cursorScale() != s.cursorLoadedScale) {
+    showCursor();
+  }
 }
 
 void setCursor(const HCURSOR__* cursor) {

@@ -73,6 +73,7 @@ void onPointerMotion(void*, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
   State& s = state();
   s.pointerX = wl_fixed_to_double(x);
   s.pointerY = wl_fixed_to_double(y);
+  followScale();
   if (isBoxSurface(s.pointerSurface)) return;
   postMouse(WM_MOUSEMOVE);
 }

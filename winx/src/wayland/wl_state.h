@@ -111,6 +111,7 @@ struct State {
   uint32_t pointerSerial = 0;           // the last enter's: cursors are set with it
   const HCURSOR__* cursor = nullptr;    // over our windows (null: none)
   wl_surface* cursorSurface = nullptr;  // the image's, for wl_pointer.set_cursor
+  int cursorLoadedScale = 0;            // the scale its image was loaded for
   std::vector<std::pair<int, wl_cursor_theme*>> cursorThemes;  // by size in pixels
   wp_cursor_shape_manager_v1* cursorShapes = nullptr;          // where the compositor draws them
   wp_cursor_shape_device_v1* cursorShapeDevice = nullptr;      // the pointer's
@@ -155,6 +156,8 @@ void bindSeat(wl_registry* registry, uint32_t name, uint32_t version);
 void bindCursorShapes(wl_registry* registry, uint32_t name);
 void showCursor();
 void followPointer();
+// The pointer moved: if the surface under it has another scale now, the image follows it.
+void followScale();
 // Repeats a held key where due; the time until the next repeat (-1: none).
 int repeatKeys();
 
