@@ -8,16 +8,20 @@ packages_for() {
   case "$1" in
     # The viewer alone: what building it and opening it on a display take (X11 and Wayland;
     # libdecor's plugin draws title bars where the compositor draws none).
-    build) echo "cmake g++ make pkgconf libx11-dev libxrandr-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core libgl-dev libgl1-mesa-dri x11-utils \
+    build) echo "cmake g++ make pkgconf libx11-dev libxrandr-dev libxcursor-dev libpng-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core libgl-dev libgl1-mesa-dri x11-utils \
       libwayland-dev wayland-protocols libxkbcommon-dev libegl-dev libegl-mesa0 libdecor-0-dev \
       libdecor-0-plugin-1-cairo" ;;
     # The run command's recorded session where no display is reachable.
     record) echo "xvfb xdotool imagemagick" ;;
-    test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev xvfb openbox icewm valgrind devscripts help2man" ;;
-    # Wayland: the client libraries, and the compositors and tools the end-to-end tests drive.
+    # The cursor tests compare with Debian's default cursor theme (Adwaita).
+    test) echo "libegl-dev libegl-mesa0 libgtest-dev libxtst-dev libxfixes-dev libxcursor-dev libpng-dev adwaita-icon-theme xvfb openbox icewm valgrind devscripts help2man" ;;
+    # Wayland: the client libraries, and the compositors and tools the end-to-end tests drive
+    # (mutter's remote desktop: PipeWire for its pictures, Python's GObject bindings).
     wayland) echo "libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev \
       libdecor-0-plugin-1-cairo pkgconf sway swaybg grim xwayland \
-      x11-xserver-utils weston mutter gsettings-desktop-schemas dbus-daemon xvfb" ;;
+      x11-xserver-utils weston mutter gsettings-desktop-schemas dbus-daemon xvfb \
+      pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-plugins-base gir1.2-gstreamer-1.0 \
+      python3-gi" ;;
     windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 nsis" ;;
     package) echo "dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal" ;;
     bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox" ;;

@@ -5,6 +5,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <png.h>
 
 #include <algorithm>
 
@@ -149,6 +150,39 @@ class Viewer : public ::testing::Test {
     return until([&] { return backgroundIs(plainBackground); });
   }
 
+  // What a desktop shows of w without a window manager: the packaged icon, its largest image
+  // as _NET_WM_ICON's last (width, height, then 0xAARRGGBB pixels), and a _NET_WM_PING
+  // answered (back to the root, with w in it).
+  void expectFace(const WindowInfo& w) {
+    if (l_.name == "native") {
+      std::vector<long> icon = x_->property(w.id, "_NET_WM_ICON", 1 << 20);
+      for (long& v : icon) v &= 0xffffffff;  // Xlib sign-extends 32-bit items
+      png_image png = {};
+      png.version = PNG_IMAGE_VERSION;
+      std::vector<uint32_t> pixels(256 * 256);  // bytes B, G, R, A: 0xAARRGGBB
+      ASSERT_TRUE(png_image_begin_read_from_file(&png, BOWLVIEW_ICON_PNG));
+      png.format = PNG_FORMAT_BGRA;
+      ASSERT_TRUE(png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr));
+      std::vector<long> want = {(long)png.width, (long)png.height};
+      want.insert(want.end(), pixels.begin(), pixels.end());
+      EXPECT_TRUE(icon.size() >= want.size() &&
+                  std::equal(want.begin(), want.end(), icon.end() - (long)want.size()))
+          << "the largest image last is not the packaged icon's: " << icon.size() << " items";
+    }
+    const Window root = DefaultRootWindow(x_->d);
+    XSelectInput(x_->d, root, SubstructureNotifyMask);
+    const long ping = (long)x_->atom("_NET_WM_PING");
+    x_->send(w.id, "WM_PROTOCOLS", {ping, 4242, (long)w.id}, false);
+    EXPECT_TRUE(until([&] {
+      for (XEvent e; XCheckTypedWindowEvent(x_->d, root, ClientMessage, &e);) {
+        const long* l = e.xclient.data.l;
+        if (l[0] == ping && l[1] == 4242 && l[2] == (long)w.id) return true;
+      }
+      return false;
+    })) << "no answer to _NET_WM_PING";
+    XSelectInput(x_->d, root, NoEventMask);
+  }
+
   // Clicks the middle of the window to stop the model, and waits until that is on screen.
   bool stop() {
     x_->click(window_.x + window_.width / 2, window_.y + window_.height / 2);
@@ -198,7 +232,20 @@ TEST_F(Viewer, ControlsBoxFirstThenTheWindowOnThePrimaryMonitor) {
     EXPECT_NEAR(box.y + box.height / 2, p.y + p.height / 2, 1) << c.screen;
     EXPECT_FALSE(x_->waitForWindow(windowTitle, nullptr, 0))
         << "the window came before the box was dismissed";
+    if (&c == cases) expectFace(box_);
     ASSERT_TRUE(dismiss(box_) && x_->waitForWindow(windowTitle, &window_, 60000));
+    if (&c == cases) {
+      expectFace(window_);
+      // Not the root's cursor (a bare server's "X") over the window, but the theme's arrow.
+      x_->moveTo(1279, 1023);
+      const std::vector<unsigned long> root = x_->cursorShown();
+      x_->moveTo(window_.x + 40, window_.y + 40);
+      const std::vector<unsigned long> arrow = x_->themeCursor("left_ptr");
+      EXPECT_TRUE(until([&] {
+        const auto shown = x_->cursorShown();
+        return l_.name == "native" ? shown == arrow : shown != root;
+      })) << "over the window, not the theme's arrow";
+    }
     const WindowInfo o = outer(window_);
     EXPECT_EQ((std::vector<int>{o.x, o.y, o.width, o.height}),
               (std::vector<int>{p.x, p.y, c.side, c.side}))

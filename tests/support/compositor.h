@@ -113,8 +113,37 @@ class Mutter : public NestedCompositor {
   bool setScale(double scale);
 };
 
+// mutter headless, GNOME's compositor as it runs for remote desktops, in a D-Bus session and
+// with a PipeWire of its own: input (pointer, keys and touch) and pictures through its
+// RemoteDesktop and ScreenCast APIs, by remote_desktop.py. The seat has touch once used (the
+// client uses each device once at start); mutter hides the pointer while a finger is down.
+// With xwayland, xEnv() reaches its Xwayland.
+class RemoteMutter : public Compositor {
+ public:
+  RemoteMutter(int width, int height, bool xwayland = false);
+  ~RemoteMutter() override;
+  Image screenshot() override;
+  void moveTo(int x, int y) override;
+  void button(bool press, unsigned linuxCode = 0x110) override;
+  void key(const std::string& keysym, bool press) override;
+  // The first finger: "down" or "motion" at (x, y) in physical pixels, or "up".
+  void touch(const std::string& phase, int x = 0, int y = 0);
+
+  // DISPLAY and XAUTHORITY of its Xwayland, for an X client.
+  std::vector<std::string> xEnv() const {
+    return {"DISPLAY=" + xDisplay, "XAUTHORITY=" + xAuthority};
+  }
+
+  std::string xDisplay, xAuthority;
+  std::unique_ptr<VirtualInput> input;
+  std::vector<std::unique_ptr<Child>> services;  // the D-Bus session, PipeWire, WirePlumber
+};
+
 // The smallest rectangle holding every pixel near colour, in within if given; false if none is.
 bool findColour(const Image& image, const std::vector<int>& colour, Rect* where, Rect within = {});
+
+// A PPM (P6, 8 bits), as grim and remote_desktop.py write them; empty if it is not one.
+Image imageFromPpm(const std::string& ppm);
 
 // Whether program is found on PATH (tests skip a compositor that is not installed).
 bool onPath(const std::string& program);

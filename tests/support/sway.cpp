@@ -81,7 +81,9 @@ void Sway::start(const std::string& config, std::vector<std::string> env) {
     return void(error = "sway: did not start: " + lastLine(server->stderrText()));
   }
   display = socketIn(runtimeDir, "wayland-");
-  input = std::make_unique<VirtualInput>(clientEnv(), width, height);
+  input = std::make_unique<VirtualInput>(
+      clientEnv(), std::vector<std::string>{BOWLVIEW_VIRTUAL_INPUT, std::to_string(width),
+                                            std::to_string(height)});
   if (!input->ok()) display.clear(), error = "sway: no virtual pointer and keyboard";
 }
 
@@ -96,25 +98,12 @@ std::string Sway::msg(const std::vector<std::string>& args) {
   return commandOutput(argv);
 }
 
-// A PPM (P6, 8 bits) as grim writes it; empty if it is not one.
-static Image fromPpm(const std::string& ppm) {
-  Image image;
-  std::istringstream in(ppm);
-  std::string magic;
-  int maxValue = 0;
-  if (!(in >> magic >> image.width >> image.height >> maxValue) || magic != "P6") return {};
-  const size_t start = (size_t)in.tellg() + 1, size = (size_t)image.width * image.height * 3;
-  if (maxValue != 255 || ppm.size() < start + size) return {};
-  image.rgb.assign(ppm.begin() + (long)start, ppm.begin() + (long)(start + size));
-  return image;
-}
-
 Image Sway::screenshot() {
-  return fromPpm(commandOutput({"grim", "-t", "ppm", "-"}, clientEnv()));
+  return imageFromPpm(commandOutput({"grim", "-t", "ppm", "-"}, clientEnv()));
 }
 
 Image Sway::screenshot(const std::string& output) {
-  return fromPpm(commandOutput({"grim", "-t", "ppm", "-o", output, "-"}, clientEnv()));
+  return imageFromPpm(commandOutput({"grim", "-t", "ppm", "-o", output, "-"}, clientEnv()));
 }
 
 void Sway::moveTo(int x, int y) {

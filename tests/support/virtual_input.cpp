@@ -7,21 +7,23 @@
 
 #include <iostream>
 
-VirtualInput::VirtualInput(const std::vector<std::string>& env, int width, int height,
-                           const std::string& layout) {
+VirtualInput::VirtualInput(const std::vector<std::string>& env,
+                           const std::vector<std::string>& argv) {
   int in[2], out[2];
   if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
   child_ = std::make_unique<Child>([&] {
     for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
     dup2(in[0], 0), dup2(out[1], 1);
-    execl(BOWLVIEW_VIRTUAL_INPUT, BOWLVIEW_VIRTUAL_INPUT, std::to_string(width).c_str(),
-          std::to_string(height).c_str(), layout.c_str(), (char*)nullptr);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
     _exit(127);
   });
   close(in[0]), close(out[1]);
   toChild_ = in[1], fromChild_ = out[0];
   std::string line;
-  ok_ = readLine(&line) && line == "ready";
+  ok_ = readLine(&line, 60000) && line == "ready";
 }
 
 VirtualInput::~VirtualInput() {
@@ -29,11 +31,11 @@ VirtualInput::~VirtualInput() {
   child_.reset();
 }
 
-bool VirtualInput::readLine(std::string* line) {
+bool VirtualInput::readLine(std::string* line, int timeoutMs) {
   line->clear();
   char c;
   for (pollfd p = {fromChild_, POLLIN, 0};
-       poll(&p, 1, 10000) > 0 && read(fromChild_, &c, 1) == 1;) {
+       poll(&p, 1, timeoutMs) > 0 && read(fromChild_, &c, 1) == 1;) {
     if (c == '\n') return true;
     line->push_back(c);
   }

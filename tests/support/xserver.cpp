@@ -1,6 +1,8 @@
 #include "xserver.h"
 
+#include <X11/Xcursor/Xcursor.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <poll.h>
@@ -129,13 +131,13 @@ bool XClient::setMonitors(const std::vector<XRectangle>& monitors) {
   return true;
 }
 
-std::vector<long> XClient::property(Window w, const char* name) {
+std::vector<long> XClient::property(Window w, const char* name, long length) {
   Atom type;
   int format = 0;
   unsigned long n = 0, left;
   unsigned char* data = nullptr;
   std::vector<long> out;
-  if (XGetWindowProperty(d, w, atom(name), 0, 1024, False, AnyPropertyType, &type, &format, &n,
+  if (XGetWindowProperty(d, w, atom(name), 0, length, False, AnyPropertyType, &type, &format, &n,
                          &left, &data) == Success &&
       data) {
     for (unsigned long i = 0; i < n; ++i) {
@@ -143,5 +145,23 @@ std::vector<long> XClient::property(Window w, const char* name) {
     }
   }
   if (data) XFree(data);
+  return out;
+}
+
+std::vector<unsigned long> XClient::cursorShown() {
+  XFixesCursorImage* c = XFixesGetCursorImage(d);
+  std::vector<unsigned long> out = {c->width, c->height};
+  // 32-bit pixels in longs, which Xlib may have sign-extended.
+  for (int i = 0; i < c->width * c->height; ++i) out.push_back(c->pixels[i] & 0xffffffff);
+  XFree(c);
+  return out;
+}
+
+std::vector<unsigned long> XClient::themeCursor(const char* name) {
+  XcursorImage* c = XcursorLibraryLoadImage(name, XcursorGetTheme(d), XcursorGetDefaultSize(d));
+  if (c == nullptr) return {};
+  std::vector<unsigned long> out = {c->width, c->height};
+  out.insert(out.end(), c->pixels, c->pixels + c->width * c->height);
+  XcursorImageDestroy(c);
   return out;
 }

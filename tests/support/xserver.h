@@ -75,9 +75,13 @@ struct XClient {
             int format = 32);
   // Replaces the screen's RandR monitors with these, the first one primary.
   bool setMonitors(const std::vector<XRectangle>& monitors);
-  // A window property's items, 8- or 32-bit, read whole.
-  std::vector<long> property(Window w, const char* name);
+  // A window property's items, 8- or 32-bit, read whole up to length 32-bit units.
+  std::vector<long> property(Window w, const char* name, long length = 1024);
   bool find(Window parent, const std::string& name, WindowInfo* out);
+  // The cursor the server shows now (XFixes), and a cursor of the theme at its default size
+  // (empty if it has none): width, height, premultiplied pixels.
+  std::vector<unsigned long> cursorShown();
+  std::vector<unsigned long> themeCursor(const char* name);
 
   Display* d = nullptr;  // none if the server could not be reached
 };

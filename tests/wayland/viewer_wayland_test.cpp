@@ -2,9 +2,11 @@
 // pointer and keyboard, grim) and weston inside Xvfb (XTest), at scales 1 and 2; sway as the
 // desktop changes under the window (scales, fractions, rotation, outputs that come and go, a
 // compositor that stalls); mutter, GNOME's compositor, for the title bar the viewer draws
-// itself; and the choice between X and Wayland.
+// itself, its scales and for touch; and the choice between X and Wayland.
 #include <gtest/gtest.h>
 #include <signal.h>
+
+#include <X11/Xcursor/Xcursor.h>
 
 #include <algorithm>
 #include <climits>
@@ -30,11 +32,12 @@ std::unique_ptr<Compositor> compositor(const std::string& name, int width, int h
   return std::make_unique<Mutter>(width, height, scale);
 }
 
-// Pixels of r in a that differ from b's by more than 2 in a channel; b's origin at r's corner.
-int differing(const Image& a, const Rect& r, const Image& b) {
+// Pixels of r in a that differ from b's by more than 2 in a channel; b's origin at r's corner;
+// the outermost inset pixels left out.
+int differing(const Image& a, const Rect& r, const Image& b, int inset = 0) {
   int n = 0;
-  for (int y = 0; y < r.height && y < b.height; ++y) {
-    for (int x = 0; x < r.width && x < b.width; ++x) {
+  for (int y = inset; y < r.height - inset && y < b.height; ++y) {
+    for (int x = inset; x < r.width - inset && x < b.width; ++x) {
       const unsigned char* q = b.at(x, y);
       n += !near(a.at(r.x + x, r.y + y), {q[0], q[1], q[2]}, 2);
     }
@@ -42,11 +45,15 @@ int differing(const Image& a, const Rect& r, const Image& b) {
   return n;
 }
 
-// The box the core draws at scale, as an image, grown in its grey to whole logical pixels.
-Image boxPicture(double scale, int width, int height) {
+// The box the core draws at scale, as an image, grown in its grey to whole logical pixels; the
+// middle of its button in it.
+Image boxPicture(double scale, int width, int height, int* buttonX = nullptr,
+                 int* buttonY = nullptr) {
   winx::BoxPicture p;
   Image out;
   if (!winx::drawBox(controlsText, false, scale, width, height, &p)) return out;
+  if (buttonX)
+    *buttonX = p.button.x + p.button.width / 2, *buttonY = p.button.y + p.button.height / 2;
   const int step = scale == 1.5 ? 3 : 1;
   out.width = (p.width + step - 1) / step * step, out.height = (p.height + step - 1) / step * step;
   for (int y = 0; y < out.height; ++y) {
@@ -105,21 +112,18 @@ class OnWayland : public ::testing::Test {
     if (recentre_) msg({"[app_id=\"^org.bowlview.bowlview$\"]", "move", "position", "center"});
     return shot();
   }
-  // The box, pixel for pixel as the core draws it at scale, once the compositor shows it so.
-  void expectBox(double scale, const std::string& what) {
+  // The box, pixel for pixel as the core draws it at scale, once the compositor shows it so
+  // (one picture for both looks: weston in Xvfb, loaded, now and then shows a stale frame);
+  // where it is.
+  Rect expectBox(double scale, const std::string& what) {
     const Image want = boxPicture(scale, c_->width, c_->height);
     Rect box;
     int off = -1;
-    // One picture for both looks: weston in Xvfb, loaded, now and then shows a stale frame.
-    EXPECT_TRUE(waitUntil([&] {
-      const Image s = recentred();
-      if (!find(boxGrey, &box, s) || box.width != want.width) return false;
-      // The bottom of what is grey: a title bar libdecor draws above may be grey too.
-      box.y += box.height - want.height, box.height = want.height;
-      return (off = differing(s, box, want)) == 0;
-    })) << what
-        << ": not the box drawn crisp at " << scale << ", " << want.width << "x" << want.height
-        << ", but " << box.width << "x" << box.height << ", " << off << " pixels off";
+    EXPECT_TRUE(waitUntil([&] { return findBox(recentred(), want, &box, &off); }))
+        << what << ": not the box drawn crisp at " << scale << ", " << want.width << "x"
+        << want.height << ", but " << box.width << "x" << box.height << ", " << off
+        << " pixels off";
+    return box;
   }
   // The window, side pixels square, once the compositor shows it so.
   void expectWindow(int side, const std::string& what) {
@@ -146,6 +150,22 @@ class OnWayland : public ::testing::Test {
     where->width += 3, where->height += 3;
     return true;
   }
+  // Where the output shows the box want, pixel for pixel but for its outermost pixels, over
+  // which libdecor draws its frame's outline at scale 2; off: how many differ where it is grey.
+  bool findBox(const Image& s, const Image& want, Rect* box, int* off = nullptr) {
+    int n = -1;
+    if (find(boxGrey, box, s) && std::abs(box->width - want.width) <= 1) {
+      // The bottom of what is grey (a title bar libdecor draws above may be grey too), or the
+      // row below, where the outline darkens the last.
+      box->y += box->height - want.height, box->width = want.width, box->height = want.height;
+      for (int dy = 0; dy <= 1 && n != 0; ++dy) {
+        if ((n = differing(s, Rect{box->x, box->y + dy, box->width, box->height}, want, 1)) == 0)
+          box->y += dy;
+      }
+    }
+    if (off) *off = n;
+    return n == 0;
+  }
   // The window's top corners, which the bowl never reaches.
   bool backgroundIs(const std::vector<int>& colour) {
     const Image s = shot();
@@ -171,6 +191,39 @@ class OnWayland : public ::testing::Test {
       c_->moveTo(window_.x + x0 + (x1 - x0) * i / 10, window_.y + y0 + (y1 - y0) * i / 10);
     }
     c_->button(false);
+  }
+  // Whether the output shows the cursor theme's arrow, size pixels large, its hot spot at (x, y)
+  // of the output, over what under showed there: crisp (each pixel composited once, none
+  // scaled). The pointer first rests on the left border that sway draws around (x, y)'s
+  // surface, where sway shows a resize cursor.
+  bool showsArrowAt(const Image& under, int x, int y, int border, int size) {
+    c_->moveTo(border, y);
+    c_->moveTo(x, y);
+    XcursorImage* a = XcursorLibraryLoadImage("left_ptr", getenv("XCURSOR_THEME"), size);
+    if (a == nullptr || (int)a->width != size)
+      return ADD_FAILURE() << "no arrow of " << size, false;
+    // The hot spot is given in the surface's (logical) pixels: at scale 2 an odd one rounds down.
+    const int scale = (int)c_->scale;
+    const int hotX = (int)a->xhot / scale * scale, hotY = (int)a->yhot / scale * scale;
+    const bool shown = waitUntil([&] {
+      const Image s = shot();
+      for (int j = 0; j < (int)a->height; ++j) {
+        for (int i = 0; i < (int)a->width; ++i) {
+          const int sx = x - hotX + i, sy = y - hotY + j;
+          const uint32_t p = a->pixels[j * a->width + i];  // premultiplied
+          std::vector<int> want(3);
+          for (int k = 0; k < 3; ++k) {
+            want[k] = (int)(p >> (16 - 8 * k) & 0xff) +
+                      under.at(sx, sy)[k] * (255 - (int)(p >> 24)) / 255;
+          }
+          if (!near(s.at(sx, sy), want)) return false;
+        }
+      }
+      return true;
+    });
+    XcursorImageDestroy(a);
+    c_->moveTo(c_->width - 1, c_->height - 1);
+    return shown;
   }
   // Requests the viewer has made of the compositor so far (WAYLAND_DEBUG), by name.
   int requests(const std::string& what) {
@@ -218,12 +271,14 @@ class OnWayland : public ::testing::Test {
 };
 
 // On sway and weston, at scales 1 and 2: the box first, pixel for pixel as the core draws it at
-// that scale; the window's picture 0.8 times the output's physical height, its wire-frame as
-// thin in physical pixels as anywhere (never doubled); spinning, a drag that leaves the window and
-// keeps it turning, a click that stops it, the keys; on sway, the scale changed to the other and
-// back, with the box up and with the window up: both as a fresh start at that scale would draw
-// them; hidden on another workspace, it commits no frame, then spins on when shown; Esc, or the
-// compositor's close, ends it with status 0.
+// that scale; on sway, the theme's arrow over the box and the window, 24 pixels at scale 1 and
+// XCURSOR_SIZE (48) times 2 at scale 2, where sway's border set a resize cursor just before; the
+// window's picture 0.8 times the output's physical height, its wire-frame as thin in physical
+// pixels as anywhere (never doubled); spinning, a drag that leaves the window and keeps it turning,
+// a click that stops it, the keys; on sway, the scale changed to the other and back, with the box
+// up and with the window up: both as a fresh start at that scale would draw them; hidden on
+// another workspace, it commits no frame, then spins on when shown; Esc, or the compositor's
+// close, ends it with status 0.
 TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
   for (const std::string name : {"sway", "weston"}) {
     for (int scale : {1, 2}) {
@@ -233,12 +288,18 @@ TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
       const int height = name == "weston" && scale == 2 ? 1000 : 1024, other = 3 - scale;
       const int side[] = {0, 819, height == 1000 ? 800 : 818};
       const std::string what = name + " at scale " + std::to_string(scale);
-      if (!launch(name, 1280, height, scale, {"WAYLAND_DEBUG=client"})) {
+      const bool sway = name == "sway";
+      const int cursorSize = scale == 1 ? 24 : 96;
+      if (!launch(name, 1280, height, scale,
+                  {"WAYLAND_DEBUG=client", scale == 2 ? "XCURSOR_SIZE=48" : "XCURSOR_SIZE="})) {
         ADD_FAILURE() << name << " is not installed";
         continue;
       }
       // Compositors animate windows in: wait for the very picture, then the very size.
-      expectBox(scale, what);
+      const Rect box = expectBox(scale, what);
+      const int in = 10 * scale;  // a point inside, near the top-left corner
+      EXPECT_TRUE(!sway || showsArrowAt(shot(), box.x + in, box.y + in, box.x - scale, cursorSize))
+          << what << ": not the theme's arrow over the box";
       // Sway keeps windows where they were in its logical pixels, and the pointer too: after a
       // change of scale, both as a user would put them back.
       auto rescale = [&](int to) {
@@ -246,12 +307,16 @@ TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
         c_->moveTo(c_->width - 1, c_->height - 1);
         recentre_ = true;
       };
-      if (name == "sway") {
+      if (sway) {
         rescale(other), expectBox(other, what + ", then " + std::to_string(other));
         rescale(scale), expectBox(scale, what + ", and back");
+        recentre_ = false;
       }
       c_->tap("Return");
       expectWindow(side[scale], what);
+      EXPECT_TRUE(!sway || showsArrowAt(shot(), window_.x + in, window_.y + in, window_.x - scale,
+                                        cursorSize))
+          << what << ": not the theme's arrow over the window";
       EXPECT_TRUE(spinning()) << what << ": not spinning at first";
 
       drag(side[scale] / 2, side[scale] / 2, side[scale] + 60, side[scale] / 3);  // out of it
@@ -450,6 +515,49 @@ TEST_F(OnWayland, UnderMutterTheWindowHasATitleBarThatClosesAtEveryScale) {
       << window_.width << "x" << window_.height;
   c_->tap("Escape");
   EXPECT_EQ(viewer_->wait(10000), 0);
+}
+
+// GNOME on a touchscreen (mutter headless, its remote desktop making the touches): a tap on the
+// box's OK, a tap that stops the bowl, a one-finger drag that turns it and, lifted while
+// moving, leaves it spinning, and a tap that stops it again. Natively, and the X11 build
+// through mutter's Xwayland, which gives X clients touch as the pointer: what users get there.
+TEST_F(OnWayland, UnderGnomeTouchTapsTheBoxAndTurnsAndStopsTheBowl) {
+  if (!onPath("mutter") || !onPath("pipewire")) GTEST_SKIP() << "mutter or PipeWire is missing";
+  for (bool x11 : {false, true}) {
+    const char* what = x11 ? "X11 build through Xwayland" : "natively";
+    auto gnome = std::make_unique<RemoteMutter>(1280, 1024, x11);
+    RemoteMutter& g = *gnome;
+    c_ = std::move(gnome);
+    ASSERT_TRUE(g.ok()) << g.error;
+    std::vector<std::string> env = g.clientEnv();
+    if (x11) env.push_back("BOWLVIEW_BACKEND=x11");
+    for (const std::string& e : x11 ? g.xEnv() : std::vector<std::string>()) env.push_back(e);
+    viewer_ = std::make_unique<Child>(std::vector<std::string>{BOWLVIEW_NATIVE}, env);
+    auto tap = [&](int x, int y) { g.touch("down", x, y), g.touch("up"); };
+    int okX, okY;
+    const Image want = boxPicture(1, 1280, 1024, &okX, &okY);
+    Rect box;
+    ASSERT_TRUE(waitUntil([&] { return findBox(shot(), want, &box); }))  // mutter animates it in
+        << what << ": no box";
+    tap(box.x + okX, box.y + okY);
+    ASSERT_TRUE(waitUntil([&] { return find(plainBackground, &window_) && window_.width == 819; }))
+        << what << ": the tap on OK did not dismiss the box";
+    const int mid = window_.width / 2;
+    for (int turn = 0; turn < 2; ++turn) {
+      tap(window_.x + mid, window_.y + mid);
+      ASSERT_TRUE(settled()) << what;
+      const Image stopped = shot();
+      ASSERT_TRUE(settled()) << what;
+      EXPECT_LT(differingPixels(shot(), stopped), 200) << what << ": a tap did not stop it";
+      if (turn == 1) break;
+      g.touch("down", window_.x + mid, window_.y + mid);
+      for (int i = 1; i <= 10; ++i)
+        g.touch("motion", window_.x + mid + 20 * i, window_.y + mid - 8 * i);
+      g.touch("up");
+      EXPECT_TRUE(spinning() && spinning()) << what << ": a drag did not leave it spinning";
+    }
+    TearDown();
+  }
 }
 
 // Forced onto X (BOWLVIEW_BACKEND=x11) on a Wayland session: the viewer opens on the session's

@@ -5,12 +5,13 @@
 // Implemented: one thread; window classes and top-level windows; sent, posted and generated
 // (WM_PAINT, WM_TIMER) messages with Win32's retrieval order and mouse-motion coalescing;
 // keyboard (WM_KEYDOWN/UP, WM_CHAR through TranslateMessage); mouse buttons and motion with
-// capture; timers without callbacks; fixed-size windows that ask the window manager for no
-// resizing and give way where it insists; minimised state (WM_SIZE with SIZE_MINIMIZED,
-// IsIconic); the window manager's close button; screen coordinates and metrics of the
-// primary monitor (RandR); modal message boxes (MB_OK) with anti-aliased text at the desktop's
-// DPI; pixel formats from GLX FBConfigs; logical palettes (recorded; TrueColor visuals need
-// none); WGL contexts and SwapBuffers.
+// capture, and touch as the left button; the standard cursors (LoadCursorA, SetCursor, the class
+// cursor through WM_SETCURSOR) from the desktop's cursor theme; timers without callbacks;
+// fixed-size windows that ask the window manager for no resizing and give way where it insists;
+// minimised state (WM_SIZE with SIZE_MINIMIZED, IsIconic); the window manager's close button;
+// screen coordinates and metrics of the primary monitor (RandR); modal message boxes (MB_OK) with
+// anti-aliased text at the desktop's DPI; pixel formats from GLX FBConfigs; logical palettes
+// (recorded; TrueColor visuals need none); WGL contexts and SwapBuffers.
 //
 // Not implemented: child windows, menus, more than one thread, message filters in
 // PeekMessageA/GetMessageA (hwnd and range must be 0), timer callbacks, regions (the whole
@@ -173,6 +174,7 @@ typedef struct tagLOGPALETTE {
 #define WM_QUIT 0x0012
 #define WM_ERASEBKGND 0x0014
 #define WM_SHOWWINDOW 0x0018
+#define WM_SETCURSOR 0x0020
 #define WM_DISPLAYCHANGE 0x007E
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
@@ -245,6 +247,26 @@ typedef struct tagLOGPALETTE {
 
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
+#define IDC_IBEAM MAKEINTRESOURCEA(32513)
+#define IDC_WAIT MAKEINTRESOURCEA(32514)
+#define IDC_CROSS MAKEINTRESOURCEA(32515)
+#define IDC_UPARROW MAKEINTRESOURCEA(32516)
+#define IDC_SIZE MAKEINTRESOURCEA(32640)
+#define IDC_ICON MAKEINTRESOURCEA(32641)
+#define IDC_SIZENWSE MAKEINTRESOURCEA(32642)
+#define IDC_SIZENESW MAKEINTRESOURCEA(32643)
+#define IDC_SIZEWE MAKEINTRESOURCEA(32644)
+#define IDC_SIZENS MAKEINTRESOURCEA(32645)
+#define IDC_SIZEALL MAKEINTRESOURCEA(32646)
+#define IDC_NO MAKEINTRESOURCEA(32648)
+#define IDC_HAND MAKEINTRESOURCEA(32649)
+#define IDC_APPSTARTING MAKEINTRESOURCEA(32650)
+#define IDC_HELP MAKEINTRESOURCEA(32651)
+#define IDC_PIN MAKEINTRESOURCEA(32671)
+#define IDC_PERSON MAKEINTRESOURCEA(32672)
+
+// Hit-test codes (WM_SETCURSOR's lParam, low word).
+#define HTCLIENT 1
 
 // Pixel formats.
 #define PFD_DOUBLEBUFFER 0x00000001
@@ -289,6 +311,8 @@ HWND WindowFromDC(HDC hdc);
 int GetSystemMetrics(int index);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+HCURSOR SetCursor(HCURSOR cursor);
+HCURSOR GetCursor(void);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // GDI: pixel formats and palettes.

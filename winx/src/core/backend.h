@@ -14,8 +14,15 @@ struct HDC__ {
   HPALETTE palette;
 };
 
+// A standard cursor: its IDC_ value and the names cursor themes give it, in order.
+struct HCURSOR__ {
+  int id;
+  const char* names[3];
+};
+
 struct HWND__ {
   WNDPROC proc;
+  HCURSOR cursor;  // the class's
   std::string title;
   int x, y;           // where the backend has positions: the primary monitor's (0, 0) is Win32's
   int width, height;  // the native window is the client area, as large as the whole Win32 window
@@ -74,6 +81,10 @@ struct Backend {
   // A modal box (MB_OK) over owner (may be null); serves other windows' events meanwhile
   // but keeps their input out of the queue.
   int (*messageBox)(HWND__* owner, const char* text, const char* caption, UINT type);
+
+  // The cursor shown while the pointer is over the program's windows (null: none); boxes
+  // show the arrow.
+  void (*setCursor)(const HCURSOR__* cursor);
 };
 
 // The backends this binary has, null-terminated: the list is the whole layer's (backends.cpp),
@@ -102,5 +113,7 @@ void setIconic(HWND__* w, bool iconic);
 void loseCapture(HWND__* w);
 // Milliseconds on a monotonic clock: message times.
 int64_t nowMs();
+// IDC_ARROW's cursor: what boxes show, and windows before the program sets any.
+HCURSOR arrowCursor();
 
 }  // namespace winx

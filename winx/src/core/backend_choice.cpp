@@ -58,6 +58,7 @@ const Backend& backend() {
   State& s = state();
   if (s.backend == nullptr) {
     s.backend = connectOne();
+    s.backend->setCursor(s.cursor);
   }
   return *s.backend;
 }

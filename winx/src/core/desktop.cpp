@@ -1,4 +1,4 @@
-// What the program asks of the desktop: the screen's size, icons, cursors, message boxes.
+// What the program asks of the desktop: the screen's size, icons, message boxes.
 #include "winx_state.h"
 
 int GetSystemMetrics(int index) {
@@ -14,15 +14,10 @@ int GetSystemMetrics(int index) {
   }
 }
 
-// Icons and cursors are not drawn by the layer; these are non-null tokens.
+// The window system shows the program's own icon (built in); this is a non-null token.
 HICON LoadIconA(HINSTANCE, LPCSTR) {
   static int token;
   return (HICON)&token;
-}
-
-HCURSOR LoadCursorA(HINSTANCE, LPCSTR) {
-  static int token;
-  return (HCURSOR)&token;
 }
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {

@@ -38,6 +38,13 @@ bool nextMessage(MSG* out, bool remove) {
       s.lastKey = q.msg;
       s.lastKeyChars = q.chars;
     }
+    // As Win32 does for mouse input while nothing holds the capture: the window may choose
+    // the cursor (DefWindowProc shows its class's).
+    if (remove && q.msg.message >= WM_MOUSEMOVE && q.msg.message <= WM_MBUTTONUP &&
+        liveWindow(s.capture) == nullptr) {
+      sendMessage(q.msg.hwnd, WM_SETCURSOR, (WPARAM)q.msg.hwnd,
+                  MAKELPARAM(HTCLIENT, q.msg.message));
+    }
     return true;
   }
   if (HWND__* w = windowNeedingPaint()) {
@@ -161,8 +168,16 @@ void PostQuitMessage(int exitCode) {
   state().queue.postQuit(exitCode);
 }
 
-LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM, LPARAM) {
+LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) {
   switch (msg) {
+    case WM_SETCURSOR: {
+      const HWND__* w = winx::liveWindow(hwnd);
+      if (w == nullptr || LOWORD(lParam) != HTCLIENT || w->cursor == nullptr) {
+        return FALSE;
+      }
+      SetCursor(w->cursor);
+      return TRUE;
+    }
     case WM_NCCREATE:
       return TRUE;
     case WM_CLOSE:

@@ -105,6 +105,7 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
   auto owned = std::make_unique<HWND__>();
   HWND__* w = owned.get();
   w->proc = cls->wc.lpfnWndProc;
+  w->cursor = cls->wc.hCursor;
   w->title = title ? title : "";
   w->x = x;
   w->y = y;

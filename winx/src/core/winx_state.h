@@ -33,6 +33,7 @@ struct State {
   MessageQueue queue;
   TimerSet timers;
   HWND capture = nullptr;
+  HCURSOR cursor = arrowCursor();  // Win32's current cursor
 
   bool formatsLoaded = false;
   std::vector<PIXELFORMATDESCRIPTOR> formats;

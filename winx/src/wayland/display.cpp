@@ -55,6 +55,8 @@ void onGlobal(void*, wl_registry* r, uint32_t name, const char* interface, uint3
         bind(&wp_fractional_scale_manager_v1_interface, 1));
   } else if (strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
     bindXdgOutputs(r, name, version);
+  } else if (strcmp(interface, "wp_cursor_shape_manager_v1") == 0) {
+    bindCursorShapes(r, name);
   } else if (strcmp(interface, wl_output_interface.name) == 0) {
     addOutput(r, name, version);
   }

@@ -1,5 +1,6 @@
-// The seat's pointer and keyboard into Win32 messages: client coordinates in physical pixels,
-// virtual keys and typed characters through xkbcommon, key repeat on our own clock.
+// The seat's pointer, touch and keyboard into Win32 messages: client coordinates in physical
+// pixels, the first finger as the left button, virtual keys and typed characters through
+// xkbcommon, key repeat on our own clock.
 #include <linux/input-event-codes.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -29,14 +30,18 @@ WPARAM mouseKeyState() {
   return s.buttons | (s.shift ? MK_SHIFT : 0) | (s.control ? MK_CONTROL : 0);
 }
 
-// A mouse message for the window under the pointer, if it is ours and no box is up.
+// A mouse message at a surface-local point, if the surface is a window of ours and no box is up.
+void postMouseAt(wl_surface* surface, double px, double py, UINT message, WPARAM keys) {
+  HWND__* w = windowFromSurface(surface);
+  if (w == nullptr || state().box) return;
+  const double k = pixelsPerPoint(surface);
+  const int x = (int)(px * k), y = (int)(py * k);
+  postInput(w, message, keys, MAKELPARAM((WORD)(short)x, (WORD)(short)y), POINT{x, y});
+}
+
 void postMouse(UINT message) {
-  State& s = state();
-  HWND__* w = windowFromSurface(s.pointerSurface);
-  if (w == nullptr || s.box) return;
-  const double k = pixelsPerPoint(s.pointerSurface);
-  const int x = (int)(s.pointerX * k), y = (int)(s.pointerY * k);
-  postInput(w, message, mouseKeyState(), MAKELPARAM((WORD)(short)x, (WORD)(short)y), POINT{x, y});
+  const State& s = state();
+  postMouseAt(s.pointerSurface, s.pointerX, s.pointerY, message, mouseKeyState());
 }
 
 // The pointer left with a button still held: the compositor ended the implicit grab. The
@@ -49,9 +54,12 @@ void dropButtons() {
   }
 }
 
-void onPointerEnter(void*, wl_pointer*, uint32_t, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
+void onPointerEnter(void*, wl_pointer*, uint32_t serial, wl_surface* surface, wl_fixed_t x,
+                    wl_fixed_t y) {
   State& s = state();
   s.pointerSurface = surface;
+  s.pointerSerial = serial;
+  showCursor();  // a surface that sets none shows what the last one set
   s.pointerX = wl_fixed_to_double(x);
   s.pointerY = wl_fixed_to_double(y);
   postMouse(WM_MOUSEMOVE);
@@ -66,6 +74,7 @@ void onPointerMotion(void*, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
   State& s = state();
   s.pointerX = wl_fixed_to_double(x);
   s.pointerY = wl_fixed_to_double(y);
+  followScale();
   if (isBoxSurface(s.pointerSurface)) return;
   postMouse(WM_MOUSEMOVE);
 }
@@ -100,6 +109,75 @@ void onAxisDiscrete(void*, wl_pointer*, uint32_t, int32_t) {}
 const wl_pointer_listener pointerListener = {
     onPointerEnter, onPointerLeave, onPointerMotion, onPointerButton, onAxis, onFrame,
     onAxisSource,   onAxisStop,     onAxisDiscrete,  nullptr};  // axis_value120: v8
+
+// Touch as Windows promotes it to the mouse: the first finger down is the left button, pressed
+// where it touches, moved and released with it; the compositor keeps its points on the surface
+// they began on (the implicit grab), as the capture. Other fingers wait until it lifts.
+void postTouch(UINT message) {
+  const State& s = state();
+  const WPARAM keys = (message == WM_LBUTTONUP ? 0 : MK_LBUTTON) | (s.shift ? MK_SHIFT : 0) |
+                      (s.control ? MK_CONTROL : 0);
+  postMouseAt(s.touchSurface, s.touchX, s.touchY, message, keys);
+}
+
+void onTouchDown(void*, wl_touch*, uint32_t, uint32_t, wl_surface* surface, int32_t id,
+                 wl_fixed_t x, wl_fixed_t y) {
+  State& s = state();
+  if (s.touching) return;
+  s.touching = true;
+  s.touchId = id;
+  s.touchSurface = surface;
+  s.touchX = wl_fixed_to_double(x);
+  s.touchY = wl_fixed_to_double(y);
+  if (isBoxSurface(surface)) {
+    boxButton(s.touchX, s.touchY, true);
+  } else {
+    postTouch(WM_LBUTTONDOWN);
+  }
+}
+
+void onTouchUp(void*, wl_touch*, uint32_t, uint32_t, int32_t id) {
+  State& s = state();
+  if (!s.touching || id != s.touchId) return;
+  s.touching = false;
+  if (isBoxSurface(s.touchSurface)) {
+    boxButton(s.touchX, s.touchY, false);
+  } else {
+    postTouch(WM_LBUTTONUP);
+  }
+  s.touchSurface = nullptr;
+}
+
+void onTouchMotion(void*, wl_touch*, uint32_t, int32_t id, wl_fixed_t x, wl_fixed_t y) {
+  State& s = state();
+  if (!s.touching || id != s.touchId) return;
+  s.touchX = wl_fixed_to_double(x);
+  s.touchY = wl_fixed_to_double(y);
+  if (!isBoxSurface(s.touchSurface)) postTouch(WM_MOUSEMOVE);
+}
+
+// The compositor took the touch for itself (a gesture), or the seat lost it: the button never
+// comes up, the capture is lost.
+void dropTouch() {
+  State& s = state();
+  if (!s.touching) return;
+  s.touching = false;
+  if (isBoxSurface(s.touchSurface)) {
+    boxButton(-1, -1, false);  // released off the button: nothing pressed
+  } else if (HWND__* w = windowFromSurface(s.touchSurface)) {
+    loseCapture(w);
+  }
+  s.touchSurface = nullptr;
+}
+
+void onTouchFrame(void*, wl_touch*) {}
+void onTouchCancel(void*, wl_touch*) {
+  dropTouch();
+}
+
+const wl_touch_listener touchListener = {
+    onTouchDown,   onTouchUp, onTouchMotion, onTouchFrame,
+    onTouchCancel, nullptr,   nullptr};  // shape, orientation: v6
 
 void onKey(uint32_t key, bool pressed, bool repeat) {
   State& s = state();
@@ -202,14 +280,25 @@ void onCapabilities(void*, wl_seat* seat, uint32_t caps) {
   State& s = state();
   const bool pointer = caps & WL_SEAT_CAPABILITY_POINTER;
   const bool keyboard = caps & WL_SEAT_CAPABILITY_KEYBOARD;
+  const bool touch = caps & WL_SEAT_CAPABILITY_TOUCH;
   if (pointer && s.pointer == nullptr) {
     s.pointer = wl_seat_get_pointer(seat);
     wl_pointer_add_listener(s.pointer, &pointerListener, nullptr);
+    followPointer();
   } else if (!pointer && s.pointer) {
     dropButtons();
     s.pointerSurface = nullptr;
     wl_pointer_release(s.pointer);
     s.pointer = nullptr;
+    followPointer();
+  }
+  if (touch && s.touch == nullptr) {
+    s.touch = wl_seat_get_touch(seat);
+    wl_touch_add_listener(s.touch, &touchListener, nullptr);
+  } else if (!touch && s.touch) {
+    dropTouch();
+    wl_touch_release(s.touch);
+    s.touch = nullptr;
   }
   if (keyboard && s.keyboard == nullptr) {
     s.keyboard = wl_seat_get_keyboard(seat);

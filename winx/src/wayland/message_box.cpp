@@ -118,6 +118,10 @@ void boxButton(double x, double y, bool pressed) {
   }
 }
 
+int boxScale() {
+  return state().box ? state().box->top.scale120 : 120;
+}
+
 void boxKey(xkb_keysym_t keysym) {
   if (keysym == XKB_KEY_Return || keysym == XKB_KEY_KP_Enter || keysym == XKB_KEY_Escape ||
       keysym == XKB_KEY_space) {
@@ -158,6 +162,7 @@ int messageBox(HWND__*, const char* text, const char* caption, UINT type) {
   }
   if (s.pointerSurface == b.top.surface) s.pointerSurface = nullptr;
   if (s.keyboardSurface == b.top.surface) s.keyboardSurface = nullptr;
+  if (s.touchSurface == b.top.surface) s.touchSurface = nullptr;
   destroySurface(&b.top);
   if (b.buffer) wl_buffer_destroy(b.buffer);
   wl_display_flush(s.display);

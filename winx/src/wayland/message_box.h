@@ -12,5 +12,7 @@ bool isBoxSurface(wl_surface* surface);
 // A left button on the box, at surface-local (logical) coordinates.
 void boxButton(double x, double y, bool pressed);
 void boxKey(xkb_keysym_t keysym);
+// The scale of the output the box is on, in 120ths.
+int boxScale();
 
 }  // namespace winx::wayland

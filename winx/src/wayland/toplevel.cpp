@@ -99,6 +99,10 @@ void onFrameConfigure(libdecor_frame* frame, libdecor_configuration* configurati
   libdecor_state* s = libdecor_state_new(t->logicalWidth, t->logicalHeight);
   libdecor_frame_commit(frame, s, configuration);
   libdecor_state_free(s);
+  // The frame's parts are subsurfaces: what libdecor just set on them (the shadow's input
+  // region, which must leave our content to us) counts with our surface's next commit, and a
+  // box draws no further frames that would commit it.
+  if (t->configured) wl_surface_commit(t->surface);
   t->configured = true;
 }
 

@@ -125,6 +125,7 @@ void destroyWindow(HWND__* w) {
   if (s.pointerSurface == n->top.surface) s.pointerSurface = nullptr;
   if (s.keyboardSurface == n->top.surface) s.keyboardSurface = nullptr;
   if (s.captureLost == w) s.captureLost = nullptr;
+  if (s.touchSurface == n->top.surface) s.touchSurface = nullptr;
   if (n->frameCallback) wl_callback_destroy(n->frameCallback);
   destroyEglSurface(w);
   destroySurface(&n->top);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "backend.h"
@@ -26,6 +27,9 @@ struct wp_fractional_scale_manager_v1;
 struct wp_fractional_scale_v1;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
+struct wl_cursor_theme;
+struct wp_cursor_shape_manager_v1;
+struct wp_cursor_shape_device_v1;
 
 namespace winx::wayland {
 
@@ -125,6 +129,21 @@ struct State {
   bool unthrottled = false;        // vblank_mode=0: swaps never wait
 
   MessageBoxWindow* box = nullptr;  // the modal box, while up
+
+  // The pointer's image (cursor.cpp) and touch (input.cpp).
+  uint32_t pointerSerial = 0;           // the last enter's: cursors are set with it
+  const HCURSOR__* cursor = nullptr;    // over our windows (null: none)
+  wl_surface* cursorSurface = nullptr;  // the image's, for wl_pointer.set_cursor
+  wp_viewport* cursorViewport = nullptr;
+  int cursorLoadedScale = 0;  // the scale its image was loaded for, in 120ths
+  std::vector<std::pair<int, wl_cursor_theme*>> cursorThemes;  // by size in pixels
+  wp_cursor_shape_manager_v1* cursorShapes = nullptr;          // where the compositor draws them
+  wp_cursor_shape_device_v1* cursorShapeDevice = nullptr;      // the pointer's
+  wl_touch* touch = nullptr;
+  bool touching = false;               // a first finger is down: the left button
+  int32_t touchId = 0;                 // its id; other fingers are ignored meanwhile
+  wl_surface* touchSurface = nullptr;  // where it went down (the implicit grab)
+  double touchX = 0, touchY = 0;       // surface-local, logical
 };
 
 State& state();
@@ -165,6 +184,14 @@ bool waitConfigured(Toplevel* t);
 
 // Input (input.cpp).
 void bindSeat(wl_registry* registry, uint32_t name, uint32_t version);
+
+// The pointer's image (cursor.cpp): shown on entering one of our surfaces, kept in step with
+// the seat's pointer.
+void bindCursorShapes(wl_registry* registry, uint32_t name);
+void showCursor();
+void followPointer();
+// The pointer moved: if the surface under it has another scale now, the image follows it.
+void followScale();
 // Repeats a held key where due; the time until the next repeat (-1: none).
 int repeatKeys();
 
@@ -196,6 +223,7 @@ bool makeCurrent(HWND__* w, void* context);
 void deleteContext(void* context);
 bool swapBuffers(HWND__* w);
 int messageBox(HWND__* owner, const char* text, const char* caption, UINT type);
+void setCursor(const HCURSOR__* cursor);
 
 inline NativeWindow* native(const HWND__* w) {
   return w ? static_cast<NativeWindow*>(w->native) : nullptr;

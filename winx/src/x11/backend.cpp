@@ -23,6 +23,7 @@ const Backend backend = {
     deleteContext,
     swapBuffers,
     messageBox,
+    setCursor,
 };
 // clang-format on
 

@@ -87,6 +87,8 @@ bool connect(std::string* why) {
   s.netWmPid = intern(d, "_NET_WM_PID");
   s.motifWmHints = intern(d, "_MOTIF_WM_HINTS");
   s.wmState = intern(d, "WM_STATE");
+  s.netWmIcon = intern(d, "_NET_WM_ICON");
+  s.netWmPing = intern(d, "_NET_WM_PING");
   s.primary = primaryMonitor(d, s.screen);
   return true;
 }

@@ -124,6 +124,21 @@ bool isCloseRequest(const XClientMessageEvent& c) {
          (Atom)c.data.l[0] == state().wmDeleteWindow;
 }
 
+bool answerPing(const XClientMessageEvent& c) {
+  State& s = state();
+  if (c.message_type != s.wmProtocols || c.format != 32 || (Atom)c.data.l[0] != s.netWmPing) {
+    return false;
+  }
+  // Back to the root, as EWMH has it: the manager reads the timestamp and window it sent.
+  XClientMessageEvent reply = c;
+  const Window root = RootWindow(display(), s.screen);
+  reply.window = root;
+  XSendEvent(display(), root, False, SubstructureNotifyMask | SubstructureRedirectMask,
+             (XEvent*)&reply);
+  XFlush(display());
+  return true;
+}
+
 HWND__* windowFromX(Window id) {
   return id ? findWindow([id](const HWND__& w) { return xwin(&w) == id; }) : nullptr;
 }
@@ -165,6 +180,8 @@ void handleEvent(const XEvent& e, bool inputAllowed) {
     case ClientMessage:
       if (isCloseRequest(e.xclient)) {
         post(w, WM_CLOSE, 0, 0, 0, 0);
+      } else {
+        answerPing(e.xclient);
       }
       break;
     case ButtonPress:

@@ -95,7 +95,7 @@ bool handleBoxEvent(Box& b, XEvent& e) {
       return b.buttonHeld && e.xbutton.button == Button1 &&
              onButton(b.picture, e.xbutton.x, e.xbutton.y);
     case ClientMessage:
-      return isCloseRequest(e.xclient);  // closing it counts as OK
+      return !answerPing(e.xclient) && isCloseRequest(e.xclient);  // closing it counts as OK
     default:
       return false;
   }
@@ -112,8 +112,8 @@ void setHints(Box& b, HWND__* owner, const char* caption) {
   if (xwin(owner) != 0) {
     XSetTransientForHint(b.d, b.win, xwin(owner));
   }
-  Atom protocols[] = {state().wmDeleteWindow};
-  XSetWMProtocols(b.d, b.win, protocols, 1);
+  setProtocols(b.win);
+  XDefineCursor(b.d, b.win, xCursor(arrowCursor()));
 }
 
 }  // namespace

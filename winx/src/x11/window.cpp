@@ -4,9 +4,17 @@
 
 #include <X11/Xatom.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
 #include "x11_state.h"
 
 namespace winx::x11 {
+
+// Made at build time from the packaged PNGs (cmake/icon_source.cpp): _NET_WM_ICON's items.
+extern const uint32_t programIcon[];
+extern const size_t programIconSize;
 
 namespace {
 
@@ -87,8 +95,8 @@ bool createXWindow(HWND__* w, Visual* visual, int depth) {
   n->colormap = attrs.colormap;
   setSizeHints(w);
   setDesktopProperties(id, w->title, false);
-  Atom protocols[] = {s.wmDeleteWindow};
-  XSetWMProtocols(d, id, protocols, 1);
+  setProtocols(id);
+  XDefineCursor(d, id, s.cursor);
   if (w->visible) {
     XMapRaised(d, id);
   }
@@ -126,6 +134,16 @@ void setDesktopProperties(Window id, const std::string& title, bool dialog) {
                     (const unsigned char*)&s.netWmWindowTypeDialog, 1);
   }
   setNoResizeHints(id);
+  // Xlib takes 32-bit items as longs.
+  static const std::vector<long> icon(programIcon, programIcon + programIconSize);
+  XChangeProperty(d, id, s.netWmIcon, XA_CARDINAL, 32, PropModeReplace,
+                  (const unsigned char*)icon.data(), (int)icon.size());
+}
+
+void setProtocols(Window id) {
+  State& s = state();
+  Atom protocols[] = {s.wmDeleteWindow, s.netWmPing};
+  XSetWMProtocols(display(), id, protocols, 2);
 }
 
 bool createWindow(HWND__* w, int pixelFormat) {

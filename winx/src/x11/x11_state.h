@@ -6,6 +6,7 @@
 #include <GL/glx.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "backend.h"
@@ -23,6 +24,9 @@ struct State {
   int screen = 0;
   Atom wmProtocols = 0, wmDeleteWindow = 0, netWmName = 0, utf8String = 0;
   Atom netWmWindowType = 0, netWmWindowTypeDialog = 0, netWmPid = 0, motifWmHints = 0, wmState = 0;
+  Atom netWmIcon = 0, netWmPing = 0;
+  Cursor cursor = None;                         // over our windows
+  std::vector<std::pair<int, Cursor>> cursors;  // loaded, by IDC_ value (0: none)
   // The primary monitor in root coordinates: Win32's screen is this rectangle, (0, 0) its corner.
   XRectangle primary = {};
   std::vector<GLXFBConfig> configs;  // the pixel formats, in index order
@@ -47,13 +51,20 @@ inline int xExtent(int v) {
 }
 // WM_DELETE_WINDOW as ICCCM has it: WM_PROTOCOLS, format 32, the atom first.
 bool isCloseRequest(const XClientMessageEvent& c);
+// Answers a window manager's _NET_WM_PING (we are alive: our loop reads events); whether it
+// was one.
+bool answerPing(const XClientMessageEvent& c);
+// The protocols our windows take part in: WM_DELETE_WINDOW, _NET_WM_PING.
+void setProtocols(Window id);
+// The theme's cursor (cursor.cpp); null: none.
+Cursor xCursor(const HCURSOR__* c);
 
 inline Window xwin(const HWND__* w) {
   return w && w->native ? static_cast<const NativeWindow*>(w->native)->id : 0;
 }
 HWND__* windowFromX(Window id);
-// What a desktop reads off a top-level window: title, class, PID, machine, focus hints, and for
-// dialogs the window type.
+// What a desktop reads off a top-level window: title, class, PID, machine, focus hints, icon,
+// and for dialogs the window type.
 void setDesktopProperties(Window id, const std::string& title, bool dialog);
 // Reads pending X events into the core; input is dropped when inputAllowed is false (a modal
 // box is up).
@@ -76,5 +87,6 @@ bool makeCurrent(HWND__* w, void* context);
 void deleteContext(void* context);
 bool swapBuffers(HWND__* w);
 int messageBox(HWND__* owner, const char* text, const char* caption, UINT type);
+void setCursor(const HCURSOR__* c);
 
 }  // namespace winx::x11

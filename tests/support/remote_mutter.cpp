@@ -1,0 +1,100 @@
+#include <X11/Xlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "compositor.h"
+#include "tests/support/virtual_input.h"
+
+namespace fs = std::filesystem;
+
+RemoteMutter::RemoteMutter(int width_, int height_, bool xwayland) {
+  name = "mutter", width = width_, height = height_;
+  if (!makeRuntimeDir()) return;
+  std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + runtimeDir,
+                                  "DBUS_SESSION_BUS_ADDRESS=unix:path=" + runtimeDir + "/bus",
+                                  "DISPLAY=", "WAYLAND_DISPLAY="};
+  // Each service is ready once its socket is there; without WirePlumber, PipeWire links no
+  // stream to its reader.
+  const struct {
+    std::vector<std::string> argv;
+    const char* socket;
+  } parts[] = {{{"dbus-daemon", "--config-file=/usr/share/dbus-1/session.conf",
+                 "--address=unix:path=" + runtimeDir + "/bus", "--nofork", "--nopidfile"},
+                "bus"},
+               {{"pipewire"}, "pipewire-0"},
+               {{"wireplumber"}, nullptr}};
+  for (const auto& p : parts) {
+    services.push_back(std::make_unique<Child>(p.argv, env));
+    if (p.socket && !waitUntil([&] { return fs::exists(runtimeDir + "/" + p.socket); })) {
+      error = "mutter: " + p.argv[0] + " did not start";
+      return;
+    }
+  }
+  std::vector<std::string> argv = {"mutter",
+                                   "--headless",
+                                   "--wayland",
+                                   "--virtual-monitor",
+                                   std::to_string(width) + "x" + std::to_string(height),
+                                   "--wayland-display",
+                                   "wayland-1"};
+  if (!xwayland) argv.push_back("--no-x11");
+  server = std::make_unique<Child>(argv, env);
+  const std::string tag = "Using public X11 display ";
+  const bool ready =
+      waitUntil([&] { return fs::exists(runtimeDir + "/wayland-1") || !server->running(); }) &&
+      (!xwayland || waitUntil([&] {
+        const std::string log = server->stderrText();
+        const size_t at = log.find(tag);
+        if (at != std::string::npos)
+          xDisplay = log.substr(at + tag.size(), log.find(',', at) - at - tag.size());
+        return !xDisplay.empty();
+      }));
+  if (!ready || !server->running()) {
+    error = "mutter: did not start: " + server->stderrText().substr(0, 2000);
+    return;
+  }
+  for (const fs::directory_entry& f : fs::directory_iterator(runtimeDir)) {
+    const std::string name = f.path().filename();
+    if (name.rfind(".mutter-Xwaylandauth.", 0) == 0) xAuthority = f.path();
+  }
+  env.push_back("WAYLAND_DISPLAY=wayland-1");
+  input = std::make_unique<VirtualInput>(
+      env, std::vector<std::string>{"/usr/bin/python3", BOWLVIEW_REMOTE_DESKTOP});
+  if (!input->ok()) {
+    error = "mutter: no remote desktop session";
+    return;
+  }
+  display = "wayland-1";
+}
+
+RemoteMutter::~RemoteMutter() {
+  input.reset();
+  server.reset();
+  while (!services.empty()) services.pop_back();  // WirePlumber, PipeWire, then D-Bus
+}
+
+Image RemoteMutter::screenshot() {
+  const std::string path = runtimeDir + "/shot.ppm";
+  if (!input->send("shot " + path)) return {};
+  std::ifstream in(path, std::ios::binary);
+  return imageFromPpm(std::string(std::istreambuf_iterator<char>(in), {}));
+}
+
+void RemoteMutter::moveTo(int x, int y) {
+  input->send("move " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void RemoteMutter::button(bool press, unsigned linuxCode) {
+  input->send("button " + std::to_string(linuxCode) + (press ? " 1" : " 0"));
+}
+
+void RemoteMutter::key(const std::string& keysym, bool press) {
+  input->send("key " + std::to_string(XStringToKeysym(keysym.c_str())) + (press ? " 1" : " 0"));
+}
+
+void RemoteMutter::touch(const std::string& phase, int x, int y) {
+  input->send("touch " + phase +
+              (phase == "up" ? "" : " " + std::to_string(x) + " " + std::to_string(y)));
+}
