@@ -1,0 +1,142 @@
+// The page in headless Chromium (SwiftShader's WebGL), end to end: the controls box first, the
+// canvas, the picture against the desktop's headless render, input, a hidden tab, the end.
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { describe, it, before, after } from 'node:test';
+import { Browser, serve, until } from './browser.mjs';
+
+const page = process.env.BOWLVIEW_PAGE;
+const caption = 'bowlview - by the bowlview authors';
+const plain = [38, 38, 140], fog = [128, 64, 64];
+// Counts the frames the page draws: each begins with a clear of the colour buffer.
+const frameCounter = `window.frames_ = 0;
+  for (const C of [WebGLRenderingContext, WebGL2RenderingContext]) {
+    const clear = C.prototype.clear;
+    C.prototype.clear = function(mask) { ++window.frames_; return clear.call(this, mask); };
+  }`;
+
+let server, browser, tab;
+before(async () => {
+  assert.ok(fs.existsSync(path.join(page, 'index.html')), `no page in ${page}: scripts/web.sh build`);
+  server = await serve(page);
+  browser = Browser.launch(process.argv.includes('--no-webgl') ? ['--disable-webgl'] : []);
+});
+after(async () => { await browser?.close(); server?.close(); });
+
+// The page in a new tab, in place of the last one; its controls box up.
+async function launch(options = {}) {
+  await tab?.close();
+  const p = tab = await browser.open(server.url, { before: frameCounter, ...options });
+  assert.ok(await until(() => p.eval(`!!document.querySelector('dialog[open]')`)), 'no box');
+  return p;
+}
+
+// The page's canvas: its place and size in CSS pixels, its buffer's size.
+const canvas = (p) => p.eval(`(() => { const c = document.querySelector('canvas:not([hidden])');
+  if (!c) return null; const r = c.getBoundingClientRect();
+  return { x: r.left, y: r.top, width: r.width, height: r.height, bufferWidth: c.width,
+           bufferHeight: c.height }; })()`);
+
+// Dismisses the box with Enter and waits for the first frame.
+async function open(p) {
+  await p.key('Enter', '\r', 13);
+  const c = await until(() => canvas(p));
+  assert.ok(c, 'no canvas');
+  assert.ok(await until(() => backgroundIs(p, c, plain)), 'no first frame');
+  return c;
+}
+
+const near = (rgb, i, colour, tolerance = 3) =>
+  colour.every((v, k) => Math.abs(rgb[i * 3 + k] - v) <= tolerance);
+const shot = (p, c) => p.shot(c.x, c.y, c.width, c.height);
+// The canvas's top corners, which the bowl never reaches.
+async function backgroundIs(p, c, colour) {
+  const s = await shot(p, c);
+  return near(s.rgb, 3 * s.width + 3, colour) && near(s.rgb, 3 * s.width + s.width - 4, colour);
+}
+const differing = (a, b) => {
+  let n = 0;
+  for (let i = 0; i < a.width * a.height; ++i) n += !near(a.rgb, i, [...b.rgb.subarray(i * 3, i * 3 + 3)], 0);
+  return n;
+};
+const spinning = async (p, c) => {
+  const first = await shot(p, c);
+  return until(async () => differing(await shot(p, c), first) > 200);
+};
+// Once fog on and off again are on screen, everything sent before has been handled.
+async function settled(p, c) {
+  await p.key('f');
+  assert.ok(await until(() => backgroundIs(p, c, fog)), 'f does nothing');
+  await p.key('f');
+  assert.ok(await until(() => backgroundIs(p, c, plain)), 'f does not switch back');
+}
+async function drag(p, c, x0, y0, x1, y1, touch = false) {
+  const [type, down, move, up] = touch ? ['touch', 'touchStart', 'touchMove', 'touchEnd']
+    : ['mouse', 'mousePressed', 'mouseMoved', 'mouseReleased'];
+  await p[type](down, c.x + x0, c.y + y0);
+  for (let i = 1; i <= 10; ++i) await p[type](move, c.x + x0 + (x1 - x0) * i / 10, c.y + y0 + (y1 - y0) * i / 10);
+  await p[type](up, c.x + x1, c.y + y1);
+}
+const click = async (p, c, x, y) => {
+  await p.mouse('mousePressed', c.x + x, c.y + y);
+  await p.mouse('mouseReleased', c.x + x, c.y + y);
+};
+
+// The picture at rest against the desktop's render of the same scene; both kept on failure.
+function matchesReference(s, fogOn, wireframe) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'bowlview-picture-'));
+  const picture = path.join(dir, 'page.ppm'), reference = path.join(dir, 'reference.ppm');
+  fs.writeFileSync(picture, Buffer.concat([Buffer.from(`P6 ${s.width} ${s.height} 255\n`), s.rgb]));
+  try {
+    execFileSync(process.env.BOWLVIEW_REFERENCE_CHECK, [picture, +fogOn, +wireframe, reference],
+      { encoding: 'utf8' });
+    fs.rmSync(dir, { recursive: true });
+  } catch (e) {
+    assert.fail(`${e.stdout}${e.stderr} (pictures in ${dir})`);
+  }
+}
+
+describe('Box', () => {
+  // The controls box comes first, as a modal dialog with nothing drawn behind it; each of its
+  // keys, and its button, dismisses it.
+  for (const [how, dismiss] of [
+    ['Enter', (p) => p.key('Enter', '\r', 13)], ['Space', (p) => p.key(' ', ' ', 32)],
+    ['Esc', (p) => p.key('Escape', '', 27)],
+    ['OK', async (p) => {
+      const r = await p.eval(`(() => { const r = document.querySelector('dialog button')
+        .getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })()`);
+      await p.mouse('mousePressed', r[0], r[1]);
+      await p.mouse('mouseReleased', r[0], r[1]);
+    }]]) {
+    it(`shows the controls and goes with ${how}`, async () => {
+      const p = await launch();
+      assert.deepEqual(await p.eval(`(() => { const d = document.querySelector('dialog');
+        return [d.matches(':modal'), d.querySelector('h1').textContent, d.querySelector('p')
+          .textContent, d.querySelector('button').textContent, window.frames_,
+          document.querySelectorAll('canvas:not([hidden])').length]; })()`),
+      [true, caption, '-------  keys: f,p --- mouse: touch the window image for movement----- ',
+        'OK', 0, 0]);
+      await dismiss(p);
+      assert.ok(await until(() => canvas(p)), 'no window after the box');
+      assert.equal(await p.eval(`document.querySelectorAll('dialog').length`), 0);
+    });
+  }
+});
+
+describe('Window', () => {
+  // The canvas is square, 0.8 times the viewport's height, its buffer that times the device
+  // pixel ratio; the window's title is the document's.
+  for (const dpr of [1, 1.5, 2]) {
+    it(`is 0.8 of the viewport high at devicePixelRatio ${dpr}`, async () => {
+      const p = await launch({ width: 1000, height: 800, dpr });
+      const c = await open(p);
+      const side = Math.floor(800 * dpr * 0.8);
+      assert.deepEqual([c.bufferWidth, c.bufferHeight, c.width * dpr, c.height * dpr],
+        [side, side, side, side]);
+      assert.equal(await p.eval('document.title'), 'KEYS:f,p and MOUSE');
+    });
+  }
+});
