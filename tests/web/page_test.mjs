@@ -91,8 +91,8 @@ function matchesReference(s, fogOn, wireframe) {
   const picture = path.join(dir, 'page.ppm'), reference = path.join(dir, 'reference.ppm');
   fs.writeFileSync(picture, Buffer.concat([Buffer.from(`P6 ${s.width} ${s.height} 255\n`), s.rgb]));
   try {
-    execFileSync(process.env.BOWLVIEW_REFERENCE_CHECK, [picture, +fogOn, +wireframe, reference],
-      { encoding: 'utf8' });
+    console.log(execFileSync(process.env.BOWLVIEW_REFERENCE_CHECK,
+      [picture, +fogOn, +wireframe, reference], { encoding: 'utf8' }).trim());
     fs.rmSync(dir, { recursive: true });
   } catch (e) {
     assert.fail(`${e.stdout}${e.stderr} (pictures in ${dir})`);
@@ -139,4 +139,23 @@ describe('Window', () => {
       assert.equal(await p.eval('document.title'), 'KEYS:f,p and MOUSE');
     });
   }
+});
+
+describe('Picture', () => {
+  // At rest, plain, in fog and in wire-frame: the desktop's picture of the same turn.
+  it('is the desktop picture, in fog and in wire-frame too', async () => {
+    const p = await launch({ width: 1000, height: 800 });
+    const c = await open(p);
+    await click(p, c, c.width / 2, c.height / 2);
+    await settled(p, c);
+    matchesReference(await shot(p, c), false, false);
+    await p.key('f');
+    assert.ok(await until(() => backgroundIs(p, c, fog)));
+    matchesReference(await shot(p, c), true, false);
+    await p.key('f');
+    const rest = await shot(p, c);
+    await p.key('p');
+    assert.ok(await until(async () => differing(await shot(p, c), rest) > 1000), 'no wire-frame');
+    matchesReference(await shot(p, c), false, true);
+  });
 });

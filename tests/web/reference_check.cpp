@@ -1,6 +1,7 @@
 // Compares a picture of the page's canvas (a binary PPM, at rest) with the headless desktop
-// render of the same scene, as the desktop's end-to-end test compares the window: the frame of
-// the spin that matches best, every other pixel of every other row within 10, 0.5 % may differ.
+// render of the same scene, as the desktop's end-to-end test compares the window: every other
+// pixel of every other row within 10, 0.5 % may differ. Neighbouring turns of the spin pass that
+// too; the one that matches best is sought (ten turns past the best under the limit) and told.
 //   reference_check PICTURE.ppm FOG WIREFRAME [BEST.ppm, where the best match is written]
 #include <GL/gl.h>
 
@@ -38,15 +39,15 @@ int main(int argc, char** argv) {
   Image ref{s.width, s.height, std::vector<unsigned char>(s.rgb.size())}, closest = ref;
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   const int limit = ((s.width + 1) / 2) * ((s.height + 1) / 2) / 200;
-  int best = INT_MAX, frame = 1;
-  for (; frame <= 3600 && best >= limit; ++frame) {
+  int best = INT_MAX, bestFrame = 0;
+  for (int frame = 1; frame <= 3600 && (best >= limit || frame - bestFrame <= 10); ++frame) {
     renderFrame();
     glReadPixels(0, 0, s.width, s.height, GL_RGB, GL_UNSIGNED_BYTE, ref.rgb.data());
     const int n = differingPixels(s, ref, 10, 2, true);
-    if (n < best) best = n, closest = ref;
+    if (n < best) best = n, bestFrame = frame, closest = ref;
   }
   printf("reference_check: at best %.3f %% of pixels differ (frame %d)\n", best / (2.0 * limit),
-         frame - 1);
+         bestFrame);
   if (argc > 4) {
     std::ofstream out(argv[4], std::ios::binary);
     out << "P6 " << s.width << " " << s.height << " 255\n";

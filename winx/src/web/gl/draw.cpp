@@ -94,8 +94,14 @@ void drawPrimitive(FixedFunction& f) {
     if (lines) {
       addOutline(f, mvp, v, sides);
     } else {
-      addTriangle(f, v[0], v[1], v[2]);
-      if (sides == 4) addTriangle(f, v[0], v[2], v[3]);
+      // A quad is split along its 1-3 diagonal, as Mesa splits it: quads are seldom flat, and
+      // the other diagonal would fold them elsewhere.
+      if (sides == 4) {
+        addTriangle(f, v[0], v[1], v[3]);
+        addTriangle(f, v[1], v[2], v[3]);
+      } else {
+        addTriangle(f, v[0], v[1], v[2]);
+      }
     }
   }
   if (f.drawn.empty()) return;
