@@ -22,12 +22,17 @@ let server, browser, tab;
 before(async () => {
   assert.ok(fs.existsSync(path.join(page, 'index.html')), `no page in ${page}: scripts/web.sh build`);
   server = await serve(page);
-  browser = Browser.launch(process.argv.includes('--no-webgl') ? ['--disable-webgl'] : []);
 });
 after(async () => { await browser?.close(); server?.close(); });
 
-// The page in a new tab, in place of the last one; its controls box up.
-async function launch(options = {}) {
+// The page in a new tab, in place of the last one, in a browser with these flags; its controls
+// box up.
+async function launch(options = {}, flags = []) {
+  if (browser?.flags !== String(flags)) {
+    await browser?.close();
+    browser = Browser.launch(flags);
+    browser.flags = String(flags);
+  }
   await tab?.close();
   const p = tab = await browser.open(server.url, { before: frameCounter, ...options });
   assert.ok(await until(() => p.eval(`!!document.querySelector('dialog[open]')`)), 'no box');
@@ -157,5 +162,81 @@ describe('Picture', () => {
     await p.key('p');
     assert.ok(await until(async () => differing(await shot(p, c), rest) > 1000), 'no wire-frame');
     matchesReference(await shot(p, c), false, true);
+  });
+});
+
+// Frames drawn so far, once two animation frames have passed: what a frame sent before has done.
+const framesAfterTwo = (p) => p.eval(`new Promise((resolve) => requestAnimationFrame(() =>
+  requestAnimationFrame(() => resolve(window.frames_))))`);
+const status = (p) => p.eval(`document.getElementById('status').textContent`);
+
+describe('Input', () => {
+  // Mouse and touch in device pixels, keys by the desktop's rules; Esc ends it.
+  it('turns, stops, switches fog and wire-frame, and ends with Esc', async () => {
+    const p = await launch({ width: 1000, height: 800, dpr: 2 });
+    const c = await open(p), side = c.width;
+    assert.ok(await spinning(p, c), 'not spinning at first');
+    await drag(p, c, side / 2, side / 2, side + 60, side / 3);  // released outside the canvas
+    assert.ok(await spinning(p, c) && await spinning(p, c), 'a drag out of the canvas stopped it');
+    await click(p, c, side / 2, side / 2);
+    await settled(p, c);
+    const rest = await shot(p, c);
+    await settled(p, c);
+    assert.ok(differing(await shot(p, c), rest) < 200, 'a click does not stop it');
+    await p.key('F');
+    await p.key('P');
+    await settled(p, c);
+    assert.ok(differing(await shot(p, c), rest) < 200, 'F or P changed the picture');
+    await p.key('p');
+    assert.ok(await until(async () => differing(await shot(p, c), rest) > 1000), 'no wire-frame');
+    await p.key('p');
+    assert.ok(await until(async () => differing(await shot(p, c), rest) < 200), 'p twice is not fill');
+    await drag(p, c, side / 2, side / 2, side / 2 + 100, side / 3, true);
+    assert.ok(await spinning(p, c), 'a touch drag does not turn it');
+    await p.key('Escape', '', 27);
+    assert.match(await until(async () => /ended/.test(await status(p)) && status(p)), /ended, status 0$/);
+    const frames = await p.eval('window.frames_');
+    assert.equal(await framesAfterTwo(p), frames, 'frames after the end');
+    assert.equal(await canvas(p), null);
+  });
+});
+
+describe('Hidden', () => {
+  // A tab behind another gets no animation frames: the window is minimised, nothing is drawn
+  // and no time is spent; in front again, the spin goes on.
+  it('draws nothing behind another tab, and spins again in front', async () => {
+    const p = await launch();
+    const c = await open(p);
+    assert.ok(await spinning(p, c));
+    const { targetId } = await browser.send('Target.createTarget', { url: 'about:blank' });
+    assert.ok(await until(() => p.eval(`document.visibilityState == 'hidden'`)), 'not hidden');
+    let last = -1;
+    assert.ok(await until(async () => last === (last = await p.eval('window.frames_')), 5000));
+    await p.send('Performance.enable');
+    const taskTime = async () => (await p.send('Performance.getMetrics')).metrics
+      .find((m) => m.name === 'TaskDuration').value;
+    const before = await taskTime();
+    await new Promise((r) => setTimeout(r, 1000));  // a measurement: a second of being hidden
+    assert.equal(await p.eval('window.frames_'), last, 'frames drawn while hidden');
+    assert.ok(await taskTime() - before < 0.05, 'time spent while hidden');
+    await browser.send('Target.closeTarget', { targetId });
+    await p.front();
+    assert.ok(await until(() => p.eval(`document.visibilityState == 'visible'`)), 'not shown');
+    assert.ok(await spinning(p, c), 'not spinning once shown again');
+  });
+});
+
+describe('NoWebGL', () => {
+  // Without WebGL the program's own error box, then status 1.
+  it('says so in its own box and ends with status 1', async () => {
+    const p = await launch({}, ['--disable-webgl']);
+    await p.key('Enter', '\r', 13);
+    assert.ok(await until(() => p.eval(`(() => { const d = document.querySelector('dialog[open]');
+      return d && d.querySelector('h1').textContent == 'Error'; })()`)), 'no error box');
+    assert.deepEqual(await p.eval(`(() => { const d = document.querySelector('dialog');
+      return [d.className, d.querySelector('p').textContent]; })()`),
+    ['winx-box error', 'wglCreateContext failed']);
+    await p.key('Enter', '\r', 13);
+    assert.match(await until(async () => /ended/.test(await status(p)) && status(p)), /ended, status 1$/);
   });
 });

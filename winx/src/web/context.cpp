@@ -66,8 +66,11 @@ bool makeCurrent(HWND__*, void* context) {
 
 void deleteContext(void* context) {
   Context* c = static_cast<Context*>(context);
-  if (emscripten_webgl_get_current_context() == c->webgl) makeCurrent(nullptr, nullptr);
+  // The layer's objects are the context's: they go while it is current.
+  const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE previous = emscripten_webgl_get_current_context();
+  emscripten_webgl_make_context_current(c->webgl);
   gl::destroy(c->pipeline);
+  emscripten_webgl_make_context_current(previous == c->webgl ? 0 : previous);
   emscripten_webgl_destroy_context(c->webgl);
   delete c;
 }
