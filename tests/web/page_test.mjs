@@ -168,7 +168,11 @@ describe('Picture', () => {
 // Frames drawn so far, once two animation frames have passed: what a frame sent before has done.
 const framesAfterTwo = (p) => p.eval(`new Promise((resolve) => requestAnimationFrame(() =>
   requestAnimationFrame(() => resolve(window.frames_))))`);
-const status = (p) => p.eval(`document.getElementById('status').textContent`);
+// The page's last line once the program has ended, or '' if it does not end.
+const ending = async (p) => String(await until(async () => {
+  const text = await p.eval(`document.getElementById('status').textContent`);
+  return /ended/.test(text) && text;
+}) || '');
 
 describe('Input', () => {
   // Mouse and touch in device pixels, keys by the desktop's rules; Esc ends it.
@@ -194,7 +198,7 @@ describe('Input', () => {
     await drag(p, c, side / 2, side / 2, side / 2 + 100, side / 3, true);
     assert.ok(await spinning(p, c), 'a touch drag does not turn it');
     await p.key('Escape', '', 27);
-    assert.match(await until(async () => /ended/.test(await status(p)) && status(p)), /ended, status 0$/);
+    assert.match(await ending(p), /ended, status 0$/);
     const frames = await p.eval('window.frames_');
     assert.equal(await framesAfterTwo(p), frames, 'frames after the end');
     assert.equal(await canvas(p), null);
@@ -237,6 +241,6 @@ describe('NoWebGL', () => {
       return [d.className, d.querySelector('p').textContent]; })()`),
     ['winx-box error', 'wglCreateContext failed']);
     await p.key('Enter', '\r', 13);
-    assert.match(await until(async () => /ended/.test(await status(p)) && status(p)), /ended, status 1$/);
+    assert.match(await ending(p), /ended, status 1$/);
   });
 });
