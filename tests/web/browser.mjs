@@ -46,6 +46,7 @@ export class Browser {
   constructor(child, profile) {
     Object.assign(this, { child, profile, id: 0, calls: new Map(), listeners: [], log: '' });
     child.stderr.on('data', (d) => { this.log += d; });
+    child.on('exit', () => this.calls.forEach((c) => c.reject(new Error(`chromium ended: ${this.log.slice(-500)}`))));
     let pending = '';
     child.stdio[4].on('data', (d) => {
       const parts = (pending + d).split('\0');

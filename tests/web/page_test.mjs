@@ -32,6 +32,7 @@ async function launch(options = {}, flags = []) {
     await browser?.close();
     browser = Browser.launch(flags);
     browser.flags = String(flags);
+    tab = null;
   }
   await tab?.close();
   const p = tab = await browser.open(server.url, { before: frameCounter, ...options });
