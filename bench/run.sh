@@ -90,11 +90,11 @@ cat <<TABLE
 | measure | native | Wine |
 |---|---|---|
 | frames per second, bowlview, ${side}x${side} | $viewer_fps | n/a |
+| frames per second, bowlview's page in headless Chromium (SwiftShader's WebGL), 819x819, unthrottled | $(echo "$web_line" | value web_fps) | n/a |
+| the page's size: index.html, JavaScript and WebAssembly (bytes) | $(echo "$web_line" | value page_bytes) | n/a |
 | frames per second, empty frame (clear + swap) | $empty_fps | n/a |
 | frames per second, freeglut baseline | $glut_fps | n/a |
 | bowlview / empty frame | $(ratio "$viewer_fps" "$empty_fps") | n/a |
-| frames per second, bowlview's page in headless Chromium (SwiftShader's WebGL), 819x819, unthrottled, beside the native build's above | $(echo "$web_line" | value web_fps) | n/a |
-| the page's size: index.html, JavaScript and WebAssembly (bytes) | $(echo "$web_line" | value page_bytes) | n/a |
 | bowlview / freeglut baseline | $(ratio "$viewer_fps" "$glut_fps") | n/a |
 | frame without the swap, own CPU (ns; wall time with rasterising) | $frame_ns ($frame_wall_ns) | n/a |
 | drawSurface alone, own CPU (ns), share of the frame | $surface_ns, $(share "$surface_ns" "$frame_ns") | n/a |

@@ -35,7 +35,8 @@ mergeInto(LibraryManager.library, {
       if (winx.box || e.metaKey || e.altKey) return;
       var k = winx.keysym(e);
       if (!k) return;
-      e.preventDefault();
+      // The browser keeps its own shortcuts (F5, Ctrl+R...); the rest is the program's.
+      if (!e.ctrlKey && !/^F[0-9]+$/.test(e.key)) e.preventDefault();
       winx.push([down ? 5 : 6, k[0], k[1], e.ctrlKey ? 1 : 0, e.repeat ? 1 : 0, 0]);
     },
     listen: function() {
