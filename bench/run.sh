@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 frames=${1:-2000}
 
-bash scripts/install-deps.sh build test wayland windows bench
+bash scripts/install-deps.sh build test wayland windows web bench
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBOWLVIEW_TESTS=ON -DBOWLVIEW_BENCH=ON \
   >/dev/null
 cmake --build build-bench -j"$(nproc)" --target bowlview cpu_bench frame_rate glut_bowl \
@@ -71,6 +71,10 @@ if [ $wayland = yes ]; then
   wl_line=$("$b/bench/wayland_bench" 5 || echo "failed")
 fi
 
+echo "bench: the page in headless Chromium (about 20 s)" >&2
+web_line=$( (bash scripts/web.sh build >/dev/null 2>&1 && node bench/web_bench.mjs build-web/page 10) ||
+  echo "failed")
+
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 share() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.0f %%", 100 * a / b; else print "n/a" }'; }
 w() { echo "$wine_line" | value "$1"; }
@@ -86,6 +90,8 @@ cat <<TABLE
 | measure | native | Wine |
 |---|---|---|
 | frames per second, bowlview, ${side}x${side} | $viewer_fps | n/a |
+| frames per second, bowlview's page in headless Chromium (SwiftShader's WebGL), 819x819, unthrottled | $(echo "$web_line" | value web_fps) | n/a |
+| the page's size: index.html, JavaScript and WebAssembly (bytes) | $(echo "$web_line" | value page_bytes) | n/a |
 | frames per second, empty frame (clear + swap) | $empty_fps | n/a |
 | frames per second, freeglut baseline | $glut_fps | n/a |
 | bowlview / empty frame | $(ratio "$viewer_fps" "$empty_fps") | n/a |

@@ -1,5 +1,5 @@
 # Installation and release packages: .deb and .tar.gz on Linux; .zip and an NSIS installer
-# for Windows.
+# for Windows; a .zip of the page for the web.
 include(GNUInstallDirs)
 
 set(CPACK_PACKAGE_NAME bowlview)
@@ -16,7 +16,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/SourceDateEpoch.cmake)
 set(CPACK_BOWLVIEW_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 
-if(WIN32)
+if(EMSCRIPTEN)
+  # The page's folder as it is served: index.html, the program's JavaScript and WebAssembly.
+  install(DIRECTORY ${CMAKE_BINARY_DIR}/page/ DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME web)
+elseif(WIN32)
   # Plain text with Windows line ends, as Notepad shows it: the licence and a short readme.
   configure_file(LICENSE LICENSE.txt NEWLINE_STYLE CRLF)
   configure_file(packaging/windows/README.txt.in README.txt @ONLY NEWLINE_STYLE CRLF)

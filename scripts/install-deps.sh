@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, if any are missing.
-#   scripts/install-deps.sh build|record|test|wayland|windows|package|bench ...
+#   scripts/install-deps.sh build|record|test|wayland|windows|web|package|bench ...
 # As root it runs apt-get; otherwise it prints the exact command and fails.
 set -euo pipefail
 
@@ -23,9 +23,12 @@ packages_for() {
       pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-plugins-base gir1.2-gstreamer-1.0 \
       python3-gi" ;;
     windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 nsis" ;;
+    # The page: Emscripten to build it, python3 to serve it (scripts/web.sh), and Chromium and
+    # node for its tests and benchmark.
+    web) echo "emscripten nodejs python3 chromium" ;;
     package) echo "dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal" ;;
     bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox" ;;
-    *) echo "install-deps: unknown group '$1' (build, record, test, wayland, windows, package, bench)" >&2; exit 2 ;;
+    *) echo "install-deps: unknown group '$1' (build, record, test, wayland, windows, web, package, bench)" >&2; exit 2 ;;
   esac
 }
 

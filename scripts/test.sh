@@ -3,7 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh build test wayland windows package
+bash scripts/install-deps.sh build test wayland windows web package
+# The page first (build-web/page/): the web tests (-L web) load it in headless Chromium.
+bash scripts/web.sh build
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOWLVIEW_TESTS=ON
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
@@ -22,14 +24,17 @@ UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
 # checkers a distribution runs. (The Windows .zip and installer are built, and the installer
 # tested under Wine, by the main build's tests.)
 (cd build && cpack >/dev/null)
+(cd build-web && cpack >/dev/null)
 deb=$(ls build/packages/*.deb)
-ls build/packages/*.tar.gz build/windows/packages/*.zip build/windows/packages/*.exe
+ls build/packages/*.tar.gz build/windows/packages/*.zip build/windows/packages/*.exe \
+  build-web/packages/bowlview-*-web.zip
+unzip -l build-web/packages/*-web.zip | grep -E ' bowlview-[^/]*-web/(index.html|bowlview.js|bowlview.wasm)$' | wc -l | grep -qx 3
 lintian --fail-on error,warning --info "$deb"
 desktop-file-validate packaging/*.desktop
 appstreamcli validate --no-net packaging/*.metainfo.xml
 unzip -l build/windows/packages/*.zip | grep LICENSE.txt >/dev/null
 # Reproducible: the same packages again, byte for byte, from a second build in another folder.
-bash scripts/reproducible.sh build
+bash scripts/reproducible.sh build build-web
 # The .exe's resources: its manifest (UTF-8) and version information (UTF-16).
 x86_64-w64-mingw32-objdump -p build/windows/bowlview.exe | grep 'Resource Directory' >/dev/null
 strings build/windows/bowlview.exe | grep 'PerMonitorV2' >/dev/null

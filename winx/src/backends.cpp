@@ -7,6 +7,12 @@ const Backend* const backends[] = {
 #ifdef WINX_WAYLAND
     &wayland::backend,
 #endif
-    &x11::backend, nullptr};
+#ifdef WINX_X11
+    &x11::backend,
+#endif
+#ifdef WINX_WEB
+    &web::backend,
+#endif
+    nullptr};
 
 }  // namespace winx

@@ -96,6 +96,9 @@ extern const Backend backend;
 namespace wayland {
 extern const Backend backend;
 }
+namespace web {
+extern const Backend backend;
+}
 
 // What a backend may call in the core.
 // The live window whose backend data matches, or null.

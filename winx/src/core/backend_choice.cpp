@@ -47,6 +47,8 @@ const Backend* connectOne() {
     if (wayland && waylandNamed() && wayland->connect(&why)) return wayland;
     const Backend* x11 = byName("x11");
     if (x11 && x11->connect(&why)) return x11;
+    const Backend* web = byName("web");  // a browser tab: the only one its build has
+    if (web && web->connect(&why)) return web;
   }
   fprintf(stderr, "winx: %s\n", why.c_str());
   exit(1);

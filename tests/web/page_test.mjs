@@ -1,0 +1,244 @@
+// The page in headless Chromium (SwiftShader's WebGL), end to end: the controls box first, the
+// canvas, the picture against the desktop's headless render, input, a hidden tab, the end.
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { describe, it, before, after } from 'node:test';
+import { Browser, serve, until } from './browser.mjs';
+
+const page = process.env.BOWLVIEW_PAGE;
+const caption = 'bowlview - by the bowlview authors';
+const plain = [38, 38, 140], fog = [128, 64, 64];
+// Counts the frames the page draws: each begins with a clear of the colour buffer.
+const frameCounter = `window.frames_ = 0; const clear = WebGLRenderingContext.prototype.clear;
+  WebGLRenderingContext.prototype.clear = function(m) { ++window.frames_; return clear.call(this, m); };`;
+
+let server, browser, tab;
+before(async () => {
+  assert.ok(fs.existsSync(path.join(page, 'index.html')), `no page in ${page}: scripts/web.sh build`);
+  server = await serve(page);
+});
+after(async () => { await browser?.close(); server?.close(); });
+
+// The page in a new tab, in place of the last one, in a browser with these flags; its controls
+// box up.
+async function launch(options = {}, flags = []) {
+  if (browser?.flags !== String(flags)) {
+    await browser?.close();
+    browser = Browser.launch(flags);
+    browser.flags = String(flags);
+    tab = null;
+  }
+  await tab?.close();
+  const p = tab = await browser.open(server.url, { before: frameCounter, ...options });
+  assert.ok(await until(() => p.eval(`!!document.querySelector('dialog[open]')`)), 'no box');
+  return p;
+}
+
+// The page's canvas: its place and size in CSS pixels, its buffer's size.
+const canvas = (p) => p.eval(`(() => { const c = document.querySelector('canvas:not([hidden])');
+  if (!c) return null; const r = c.getBoundingClientRect();
+  return { x: r.left, y: r.top, width: r.width, height: r.height, bufferWidth: c.width,
+           bufferHeight: c.height }; })()`);
+
+// Dismisses the box with Enter and waits for the first frame.
+async function open(p) {
+  await p.key('Enter', '\r', 13);
+  const c = await until(() => canvas(p));
+  assert.ok(c, 'no canvas');
+  assert.ok(await until(() => backgroundIs(p, c, plain)), 'no first frame');
+  return c;
+}
+
+const near = (rgb, i, colour, tolerance = 3) =>
+  colour.every((v, k) => Math.abs(rgb[i * 3 + k] - v) <= tolerance);
+const shot = (p, c) => p.shot(c.x, c.y, c.width, c.height);
+// The canvas's top corners, which the bowl never reaches.
+async function backgroundIs(p, c, colour) {
+  const s = await shot(p, c);
+  return near(s.rgb, 3 * s.width + 3, colour) && near(s.rgb, 3 * s.width + s.width - 4, colour);
+}
+const differing = (a, b) => {
+  let n = 0;
+  for (let i = 0; i < a.width * a.height; ++i) n += !near(a.rgb, i, [...b.rgb.subarray(i * 3, i * 3 + 3)], 0);
+  return n;
+};
+const spinning = async (p, c) => {
+  const first = await shot(p, c);
+  return until(async () => differing(await shot(p, c), first) > 200);
+};
+// Once fog on and off again are on screen, everything sent before has been handled.
+async function settled(p, c) {
+  await p.key('f');
+  assert.ok(await until(() => backgroundIs(p, c, fog)), 'f does nothing');
+  await p.key('f');
+  assert.ok(await until(() => backgroundIs(p, c, plain)), 'f does not switch back');
+}
+async function drag(p, c, x0, y0, x1, y1, touch = false) {
+  const [type, down, move, up] = touch ? ['touch', 'touchStart', 'touchMove', 'touchEnd']
+    : ['mouse', 'mousePressed', 'mouseMoved', 'mouseReleased'];
+  await p[type](down, c.x + x0, c.y + y0);
+  for (let i = 1; i <= 10; ++i) await p[type](move, c.x + x0 + (x1 - x0) * i / 10, c.y + y0 + (y1 - y0) * i / 10);
+  await p[type](up, c.x + x1, c.y + y1);
+}
+const click = async (p, c, x, y) => {
+  await p.mouse('mousePressed', c.x + x, c.y + y);
+  await p.mouse('mouseReleased', c.x + x, c.y + y);
+};
+
+// The picture at rest against the desktop's render of the same scene; both kept on failure.
+function matchesReference(s, fogOn, wireframe) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'bowlview-picture-'));
+  const picture = path.join(dir, 'page.ppm'), reference = path.join(dir, 'reference.ppm');
+  fs.writeFileSync(picture, Buffer.concat([Buffer.from(`P6 ${s.width} ${s.height} 255\n`), s.rgb]));
+  try {
+    console.log(execFileSync(process.env.BOWLVIEW_REFERENCE_CHECK,
+      [picture, +fogOn, +wireframe, reference], { encoding: 'utf8' }).trim());
+    fs.rmSync(dir, { recursive: true });
+  } catch (e) {
+    assert.fail(`${e.stdout}${e.stderr} (pictures in ${dir})`);
+  }
+}
+
+describe('Box', () => {
+  // The controls box comes first, as a modal dialog with nothing drawn behind it; each of its
+  // keys, and its button, dismisses it.
+  for (const [how, dismiss] of [
+    ['Enter', (p) => p.key('Enter', '\r', 13)], ['Space', (p) => p.key(' ', ' ', 32)],
+    ['Esc', (p) => p.key('Escape', '', 27)],
+    ['OK', async (p) => {
+      const r = await p.eval(`(() => { const r = document.querySelector('dialog button')
+        .getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })()`);
+      await p.mouse('mousePressed', r[0], r[1]);
+      await p.mouse('mouseReleased', r[0], r[1]);
+    }]]) {
+    it(`shows the controls and goes with ${how}`, async () => {
+      const p = await launch();
+      assert.deepEqual(await p.eval(`(() => { const d = document.querySelector('dialog');
+        return [d.matches(':modal'), d.querySelector('h1').textContent, d.querySelector('p')
+          .textContent, d.querySelector('button').textContent, window.frames_,
+          document.querySelectorAll('canvas:not([hidden])').length]; })()`),
+      [true, caption, '-------  keys: f,p --- mouse: touch the window image for movement----- ',
+        'OK', 0, 0]);
+      await dismiss(p);
+      assert.ok(await until(() => canvas(p)), 'no window after the box');
+      assert.equal(await p.eval(`document.querySelectorAll('dialog').length`), 0);
+    });
+  }
+});
+
+describe('Window', () => {
+  // The canvas is square, 0.8 times the viewport's height, its buffer that times the device
+  // pixel ratio; the window's title is the document's.
+  for (const dpr of [1, 1.5, 2]) {
+    it(`is 0.8 of the viewport high at devicePixelRatio ${dpr}`, async () => {
+      const p = await launch({ width: 1000, height: 800, dpr });
+      const c = await open(p);
+      const side = Math.floor(800 * dpr * 0.8);
+      assert.deepEqual([c.bufferWidth, c.bufferHeight, c.width * dpr, c.height * dpr],
+        [side, side, side, side]);
+      assert.equal(await p.eval('document.title'), 'KEYS:f,p and MOUSE');
+    });
+  }
+});
+
+describe('Picture', () => {
+  // At rest, plain, in fog and in wire-frame: the desktop's picture of the same turn.
+  it('is the desktop picture, in fog and in wire-frame too', async () => {
+    const p = await launch({ width: 1000, height: 800 });
+    const c = await open(p);
+    await click(p, c, c.width / 2, c.height / 2);
+    await settled(p, c);
+    matchesReference(await shot(p, c), false, false);
+    await p.key('f');
+    assert.ok(await until(() => backgroundIs(p, c, fog)));
+    matchesReference(await shot(p, c), true, false);
+    await p.key('f');
+    const rest = await shot(p, c);
+    await p.key('p');
+    assert.ok(await until(async () => differing(await shot(p, c), rest) > 1000), 'no wire-frame');
+    matchesReference(await shot(p, c), false, true);
+  });
+});
+
+// Frames drawn so far, once two animation frames have passed: what a frame sent before has done.
+const framesAfterTwo = (p) => p.eval(`new Promise((resolve) => requestAnimationFrame(() =>
+  requestAnimationFrame(() => resolve(window.frames_))))`);
+// The page's last line once the program has ended, or '' if it does not end.
+const ending = async (p) => String(await until(async () => {
+  const text = await p.eval(`document.getElementById('status').textContent`);
+  return /ended/.test(text) && text;
+}) || '');
+
+describe('Input', () => {
+  // Mouse and touch in device pixels, keys by the desktop's rules; Esc ends it.
+  it('turns, stops, switches fog and wire-frame, and ends with Esc', async () => {
+    const p = await launch({ width: 1000, height: 800, dpr: 2 });
+    const c = await open(p), side = c.width;
+    assert.ok(await spinning(p, c), 'not spinning at first');
+    await drag(p, c, side / 2, side / 2, side + 60, side / 3);  // released outside the canvas
+    assert.ok(await spinning(p, c) && await spinning(p, c), 'a drag out of the canvas stopped it');
+    await click(p, c, side / 2, side / 2);
+    await settled(p, c);
+    const rest = await shot(p, c);
+    await settled(p, c);
+    assert.ok(differing(await shot(p, c), rest) < 200, 'a click does not stop it');
+    await p.key('F');
+    await p.key('P');
+    await settled(p, c);
+    assert.ok(differing(await shot(p, c), rest) < 200, 'F or P changed the picture');
+    await p.key('p');
+    assert.ok(await until(async () => differing(await shot(p, c), rest) > 1000), 'no wire-frame');
+    await p.key('p');
+    assert.ok(await until(async () => differing(await shot(p, c), rest) < 200), 'p twice is not fill');
+    await drag(p, c, side / 2, side / 2, side / 2 + 100, side / 3, true);
+    assert.ok(await spinning(p, c), 'a touch drag does not turn it');
+    await p.key('Escape', '', 27);
+    assert.match(await ending(p), /ended, status 0$/);
+    const frames = await p.eval('window.frames_');
+    assert.equal(await framesAfterTwo(p), frames, 'frames after the end');
+    assert.equal(await canvas(p), null);
+  });
+});
+
+describe('Hidden', () => {
+  // A tab behind another gets no animation frames: the window is minimised, nothing is drawn
+  // and no time is spent; in front again, the spin goes on.
+  it('draws nothing behind another tab, and spins again in front', async () => {
+    const p = await launch();
+    const c = await open(p);
+    assert.ok(await spinning(p, c));
+    const { targetId } = await browser.send('Target.createTarget', { url: 'about:blank' });
+    assert.ok(await until(() => p.eval(`document.visibilityState == 'hidden'`)), 'not hidden');
+    let last = -1;
+    assert.ok(await until(async () => last === (last = await p.eval('window.frames_')), 5000));
+    await p.send('Performance.enable');
+    const taskTime = async () => (await p.send('Performance.getMetrics')).metrics
+      .find((m) => m.name === 'TaskDuration').value;
+    const before = await taskTime();
+    await new Promise((r) => setTimeout(r, 1000));  // a measurement: a second of being hidden
+    assert.equal(await p.eval('window.frames_'), last, 'frames drawn while hidden');
+    assert.ok(await taskTime() - before < 0.05, 'time spent while hidden');
+    await browser.send('Target.closeTarget', { targetId });
+    await p.front();
+    assert.ok(await until(() => p.eval(`document.visibilityState == 'visible'`)), 'not shown');
+    assert.ok(await spinning(p, c), 'not spinning once shown again');
+  });
+});
+
+describe('NoWebGL', () => {
+  // Without WebGL the program's own error box, then status 1.
+  it('says so in its own box and ends with status 1', async () => {
+    const p = await launch({}, ['--disable-webgl']);
+    await p.key('Enter', '\r', 13);
+    assert.ok(await until(() => p.eval(`(() => { const d = document.querySelector('dialog[open]');
+      return d && d.querySelector('h1').textContent == 'Error'; })()`)), 'no error box');
+    assert.deepEqual(await p.eval(`(() => { const d = document.querySelector('dialog');
+      return [d.className, d.querySelector('p').textContent]; })()`),
+    ['winx-box error', 'wglCreateContext failed']);
+    await p.key('Enter', '\r', 13);
+    assert.match(await ending(p), /ended, status 1$/);
+  });
+});
