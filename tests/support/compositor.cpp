@@ -45,18 +45,6 @@ bool findColour(const Image& image, const std::vector<int>& colour, Rect* where,
       image, within, [&](int x, int y) { return near(image.at(x, y), colour); }, where);
 }
 
-Image imageFromPpm(const std::string& ppm) {
-  Image image;
-  std::istringstream in(ppm);
-  std::string magic;
-  int maxValue = 0;
-  if (!(in >> magic >> image.width >> image.height >> maxValue) || magic != "P6") return {};
-  const size_t start = (size_t)in.tellg() + 1, size = (size_t)image.width * image.height * 3;
-  if (maxValue != 255 || ppm.size() < start + size) return {};
-  image.rgb.assign(ppm.begin() + (long)start, ppm.begin() + (long)(start + size));
-  return image;
-}
-
 bool onPath(const std::string& program) {
   std::istringstream path(getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
   for (std::string dir; std::getline(path, dir, ':');) {

@@ -142,8 +142,5 @@ class RemoteMutter : public Compositor {
 // The smallest rectangle holding every pixel near colour, in within if given; false if none is.
 bool findColour(const Image& image, const std::vector<int>& colour, Rect* where, Rect within = {});
 
-// A PPM (P6, 8 bits), as grim and remote_desktop.py write them; empty if it is not one.
-Image imageFromPpm(const std::string& ppm);
-
 // Whether program is found on PATH (tests skip a compositor that is not installed).
 bool onPath(const std::string& program);

@@ -13,7 +13,9 @@ void resetViewerState();
 
 struct Image;
 // How many of window's pixels (every other one of every other row) at best differ by more than
-// 10 in a channel from the scene drawn headless, at window's size with the viewer's viewport
-// side × side, after 1 to 1800 spin frames (0.2 degrees a frame: a whole turn). A picture of the
-// viewer at rest that its compositor shows 1:1 differs in a few.
-int differsFromReference(const Image& window, int side);
+// 10 in a channel from the scene drawn headless (fog and wire-frame as asked), at window's size
+// with the viewer's viewport side × side, after 1 to 3600 spin frames (0.2 degrees a frame); the
+// best frame in *frame. Neighbouring frames of the best match within 0.5 % too: the search goes
+// on ten frames past the first such. A picture of the viewer at rest shown 1:1 differs in a few.
+int differsFromReference(const Image& window, int side, bool fog = false, bool wireframe = false,
+                         int* frame = nullptr);

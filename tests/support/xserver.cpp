@@ -8,6 +8,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <sstream>
+
 Xvfb::Xvfb(const std::string& screen, const std::vector<std::string>& extra) {
   int fds[2];
   if (pipe(fds) != 0) return;
@@ -164,4 +166,16 @@ std::vector<unsigned long> XClient::themeCursor(const char* name) {
   out.insert(out.end(), c->pixels, c->pixels + c->width * c->height);
   XcursorImageDestroy(c);
   return out;
+}
+
+Image imageFromPpm(const std::string& ppm) {
+  Image image;
+  std::istringstream in(ppm);
+  std::string magic;
+  int maxValue = 0;
+  if (!(in >> magic >> image.width >> image.height >> maxValue) || magic != "P6") return {};
+  const size_t start = (size_t)in.tellg() + 1, size = (size_t)image.width * image.height * 3;
+  if (maxValue != 255 || ppm.size() < start + size) return {};
+  image.rgb.assign(ppm.begin() + (long)start, ppm.begin() + (long)(start + size));
+  return image;
 }

@@ -18,6 +18,9 @@ struct Image {
   const unsigned char* at(int x, int y) const { return &rgb[((size_t)y * width + x) * 3]; }
 };
 
+// A PPM (P6, 8 bits), as grim and remote_desktop.py write them; empty if it is not one.
+Image imageFromPpm(const std::string& ppm);
+
 // Whether pixel p is within tolerance of colour c in every channel.
 inline bool near(const unsigned char* p, const std::vector<int>& c, int tolerance = 3) {
   return std::abs(p[0] - c[0]) <= tolerance && std::abs(p[1] - c[1]) <= tolerance &&
