@@ -101,31 +101,23 @@ class Weston : public NestedCompositor {
   Weston(int width, int height, int scale = 1);
 };
 
-// mutter, GNOME's compositor, nested in Xvfb inside its own D-Bus session; no Xwayland.
-// (Headless, with --virtual-monitor, it runs as well, but shows nothing without PipeWire.)
-// It places windows itself and has no way to tell where: find them by colour. A fractional
-// scale takes its experimental scale-monitor-framebuffer, as GNOME users switch it on; its
-// output window then shows the desktop in logical pixels (width and height are those).
-class Mutter : public NestedCompositor {
- public:
-  Mutter(int width, int height, double scale = 1);
-  // Another scale for its monitor, as GNOME's display settings apply it (D-Bus DisplayConfig).
-  bool setScale(double scale);
-};
-
 // mutter headless, GNOME's compositor as it runs for remote desktops, in a D-Bus session and
-// with a PipeWire of its own: input (pointer, keys and touch) and pictures through its
-// RemoteDesktop and ScreenCast APIs, by remote_desktop.py. The seat has touch once used (the
-// client uses each device once at start); mutter hides the pointer while a finger is down.
-// With xwayland, xEnv() reaches its Xwayland.
+// with a PipeWire of its own: input (pointer, keys and touch) and pictures (physical pixels)
+// through its RemoteDesktop and ScreenCast APIs, by remote_desktop.py. The seat has touch once
+// used (the client uses each device once at start); mutter hides the pointer while a finger is
+// down. It places windows itself and has no way to tell where: find them by colour. A
+// fractional scale takes its experimental scale-monitor-framebuffer, as GNOME users switch it
+// on. With xwayland, xEnv() reaches its Xwayland.
 class RemoteMutter : public Compositor {
  public:
-  RemoteMutter(int width, int height, bool xwayland = false);
+  RemoteMutter(int width, int height, double scale = 1, bool xwayland = false);
   ~RemoteMutter() override;
   Image screenshot() override;
   void moveTo(int x, int y) override;
   void button(bool press, unsigned linuxCode = 0x110) override;
   void key(const std::string& keysym, bool press) override;
+  // Another scale for its monitor, as GNOME's display settings apply it (D-Bus DisplayConfig).
+  bool setScale(double scale);
   // The first finger: "down" or "motion" at (x, y) in physical pixels, or "up".
   void touch(const std::string& phase, int x = 0, int y = 0);
 

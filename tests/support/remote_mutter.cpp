@@ -3,18 +3,28 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "compositor.h"
 #include "tests/support/virtual_input.h"
 
 namespace fs = std::filesystem;
 
-RemoteMutter::RemoteMutter(int width_, int height_, bool xwayland) {
-  name = "mutter", width = width_, height = height_;
+RemoteMutter::RemoteMutter(int width_, int height_, double scale_, bool xwayland) {
+  name = "mutter", width = width_, height = height_, scale = scale_;
   if (!makeRuntimeDir()) return;
+  if (scale != (int)scale) {
+    const std::string settings = runtimeDir + "/glib-2.0/settings";
+    fs::create_directories(settings);
+    std::ofstream(settings + "/keyfile")
+        << "[org/gnome/mutter]\nexperimental-features=['scale-monitor-framebuffer']\n";
+  }
   std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + runtimeDir,
                                   "DBUS_SESSION_BUS_ADDRESS=unix:path=" + runtimeDir + "/bus",
-                                  "DISPLAY=", "WAYLAND_DISPLAY="};
+                                  "DISPLAY=",
+                                  "WAYLAND_DISPLAY=",
+                                  "GSETTINGS_BACKEND=keyfile",
+                                  "XDG_CONFIG_HOME=" + runtimeDir};
   // Each service is ready once its socket is there; without WirePlumber, PipeWire links no
   // stream to its reader.
   const struct {
@@ -59,6 +69,11 @@ RemoteMutter::RemoteMutter(int width_, int height_, bool xwayland) {
     const std::string name = f.path().filename();
     if (name.rfind(".mutter-Xwaylandauth.", 0) == 0) xAuthority = f.path();
   }
+  // Before the monitor's stream starts: a fraction makes the monitor anew, and ends it.
+  if (scale != 1 && !setScale(scale)) {
+    error = "mutter: no scale " + std::to_string(scale);
+    return;
+  }
   env.push_back("WAYLAND_DISPLAY=wayland-1");
   input = std::make_unique<VirtualInput>(
       env, std::vector<std::string>{"/usr/bin/python3", BOWLVIEW_REMOTE_DESKTOP});
@@ -97,4 +112,32 @@ void RemoteMutter::key(const std::string& keysym, bool press) {
 void RemoteMutter::touch(const std::string& phase, int x, int y) {
   input->send("touch " + phase +
               (phase == "up" ? "" : " " + std::to_string(x) + " " + std::to_string(y)));
+}
+
+bool RemoteMutter::setScale(double to) {
+  const std::string bus = "unix:path=" + runtimeDir + "/bus";
+  const std::vector<std::string> call = {"gdbus",         "call",
+                                         "--address",     bus,
+                                         "--dest",        "org.gnome.Mutter.DisplayConfig",
+                                         "--object-path", "/org/gnome/Mutter/DisplayConfig",
+                                         "--method"};
+  auto method = [&](const std::string& name, const std::vector<std::string>& args) {
+    std::vector<std::string> argv = call;
+    argv.push_back("org.gnome.Mutter.DisplayConfig." + name);
+    argv.insert(argv.end(), args.begin(), args.end());
+    return commandOutput(argv);
+  };
+  // "(uint32 SERIAL, [(('CONNECTOR', ...), [('MODE', ...": the one monitor and its mode.
+  const std::string now = method("GetCurrentState", {});
+  unsigned serial = 0;
+  char connector[64] = "", mode[64] = "";
+  if (sscanf(now.c_str(), "(uint32 %u, [(('%63[^']', %*[^)]), [('%63[^']'", &serial, connector,
+             mode) != 3) {
+    return false;
+  }
+  std::ostringstream monitors;
+  monitors << "[(0, 0, " << to << ", 0, true, [('" << connector << "', '" << mode
+           << "', @a{sv} {})])]";
+  return method("ApplyMonitorsConfig", {std::to_string(serial), "1", monitors.str(), "@a{sv} {}"})
+             .rfind("()", 0) == 0;
 }

@@ -29,7 +29,7 @@ std::unique_ptr<Compositor> compositor(const std::string& name, int width, int h
                                        const std::string& output) {
   if (name == "sway") return std::make_unique<Sway>(width, height, scale, false, output);
   if (name == "weston") return std::make_unique<Weston>(width, height, (int)scale);
-  return std::make_unique<Mutter>(width, height, scale);
+  return std::make_unique<RemoteMutter>(width, height, scale);
 }
 
 // Pixels of r in a that differ from b's by more than 2 in a channel; b's origin at r's corner;
@@ -473,7 +473,7 @@ TEST_F(OnWayland, AnOutputUnpluggedUnderTheBox) {
 // 0.8 times the physical height; mutter places it at half pixels there, where nothing is 1:1.
 TEST_F(OnWayland, UnderMutterTheWindowHasATitleBarThatClosesAtEveryScale) {
   if (!launch("mutter", 2560, 2048, 1)) GTEST_SKIP() << "mutter is not installed";
-  auto mutter = [&] { return static_cast<Mutter*>(c_.get()); };
+  auto mutter = [&] { return static_cast<RemoteMutter*>(c_.get()); };
   expectBox(1, "mutter");
   for (double to : {2, 1}) {
     EXPECT_TRUE(mutter()->setScale(to));
@@ -501,12 +501,11 @@ TEST_F(OnWayland, UnderMutterTheWindowHasATitleBarThatClosesAtEveryScale) {
   EXPECT_EQ(viewer_->wait(10000), 0);
   TearDown();
 
-  // Nested, mutter at 1.5 shows its desktop in logical pixels: 0.8 of 1536 is 819 of those.
   ASSERT_TRUE(launch("mutter", 1920, 1536, 1.5));
   Rect box;
   ASSERT_TRUE(waitUntil([&] { return find(boxGrey, &box); })) << "mutter at 1.5: no box";
   c_->tap("Return");
-  expectWindow(819, "mutter at 1.5", 1);
+  expectWindow(1228, "mutter at 1.5", 2);
   c_->tap("Escape");
   EXPECT_EQ(viewer_->wait(10000), 0);
 }
@@ -519,7 +518,7 @@ TEST_F(OnWayland, UnderGnomeTouchTapsTheBoxAndTurnsAndStopsTheBowl) {
   if (!onPath("mutter") || !onPath("pipewire")) GTEST_SKIP() << "mutter or PipeWire is missing";
   for (bool x11 : {false, true}) {
     const char* what = x11 ? "X11 build through Xwayland" : "natively";
-    auto gnome = std::make_unique<RemoteMutter>(1280, 1024, x11);
+    auto gnome = std::make_unique<RemoteMutter>(1280, 1024, 1, x11);
     RemoteMutter& g = *gnome;
     c_ = std::move(gnome);
     ASSERT_TRUE(g.ok()) << g.error;
