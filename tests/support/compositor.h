@@ -75,12 +75,14 @@ class Sway : public Compositor {
   void start(const std::string& config, std::vector<std::string> env);
 };
 
-// A compositor whose output is a window of a private Xvfb 64 pixels larger each way, so that the
-// pointer can leave the output and come back. Input through XTest into the Xvfb, which the
-// compositor passes on to its clients; pictures read from the Xvfb.
-class NestedCompositor : public Compositor {
+// weston's X11 backend with the desktop shell, no panel, a plain background, its output a window
+// of a private Xvfb 64 pixels larger each way, so that the pointer can leave the output and come
+// back. Input through XTest into the Xvfb, which weston passes on to its clients; pictures read
+// from the Xvfb.
+class Weston : public Compositor {
  public:
-  ~NestedCompositor() override;
+  Weston(int width, int height, int scale = 1);
+  ~Weston() override;
   Image screenshot() override { return x->grab(0, 0, width, height); }
   void moveTo(int x, int y) override;
   void button(bool press, unsigned linuxCode = 0x110) override;
@@ -88,17 +90,6 @@ class NestedCompositor : public Compositor {
 
   Xvfb xvfb;
   std::unique_ptr<XClient> x;
-
- protected:
-  NestedCompositor(int width, int height, double scale);
-  // Starts argv with env, then waits for the Wayland socket and the output window.
-  void start(const std::vector<std::string>& argv, std::vector<std::string> env);
-};
-
-// weston's X11 backend with the desktop shell, no panel, a plain background.
-class Weston : public NestedCompositor {
- public:
-  Weston(int width, int height, int scale = 1);
 };
 
 // mutter headless, GNOME's compositor as it runs for remote desktops, in a D-Bus session and
