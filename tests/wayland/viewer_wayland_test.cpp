@@ -457,11 +457,7 @@ TEST_F(OnWayland, AnOutputUnpluggedUnderTheBox) {
   output_ = left;
   expectBox(1, "moved to " + left);
   c_->tap("Return");
-  const std::string outputs = msg({"-t", "get_outputs"});
-  int width = 0, height = 0;
-  sscanf(outputs.c_str() + outputs.find("\"current_mode\""),
-         "\"current_mode\": { \"width\": %d, \"height\": %d", &width, &height);
-  expectWindow((int)(height * 0.8), "on " + left);
+  expectWindow(576, "on " + left);  // 0.8 of 720, as wlroots makes its outputs on Wayland
   c_->tap("Escape");
   EXPECT_EQ(viewer_->wait(10000), 0) << viewer_->stderrText();
 }
