@@ -1,6 +1,6 @@
 // winx: the part of Win32, GDI and WGL that bowlview uses, on a window system chosen at start:
-// X11 (Xlib, GLX, RandR). A core that knows no window system serves these declarations
-// through a backend (winx/src/core/backend.h).
+// Wayland (EGL), X11 (Xlib, GLX, RandR), or in a browser tab the page (WebGL). A core that
+// knows no window system serves these declarations through a backend (winx/src/core/backend.h).
 //
 // Implemented: one thread; window classes and top-level windows; sent, posted and generated
 // (WM_PAINT, WM_TIMER) messages with Win32's retrieval order and mouse-motion coalescing;
@@ -9,7 +9,8 @@
 // cursor through WM_SETCURSOR) from the desktop's cursor theme; timers without callbacks;
 // fixed-size windows that ask the window manager for no resizing and give way where it insists;
 // minimised state (WM_SIZE with SIZE_MINIMIZED, IsIconic); the window manager's close button;
-// screen coordinates and metrics of the primary monitor (RandR); modal message boxes (MB_OK) with
+// screen coordinates and metrics of the primary monitor (RandR; on Wayland the output the window
+// is on, with WM_DISPLAYCHANGE when it changes size); modal message boxes (MB_OK) with
 // anti-aliased text at the desktop's DPI; pixel formats from GLX FBConfigs; logical palettes
 // (recorded; TrueColor visuals need none); WGL contexts and SwapBuffers.
 //
