@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, if any are missing.
-#   scripts/install-deps.sh build|record|test|wayland|windows|web|package|bench ...
+#   scripts/install-deps.sh build|record|test|wayland|windows|web|package|bench|debian13 ...
 # As root it runs apt-get; otherwise it prints the exact command and fails.
 set -euo pipefail
 
@@ -28,7 +28,9 @@ packages_for() {
     web) echo "emscripten nodejs python3 chromium" ;;
     package) echo "dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal" ;;
     bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox" ;;
-    *) echo "install-deps: unknown group '$1' (build, record, test, wayland, windows, web, package, bench)" >&2; exit 2 ;;
+    # Today's Debian in a root of its own (scripts/debian13.sh).
+    debian13) echo "mmdebstrap debian-archive-keyring" ;;
+    *) echo "install-deps: unknown group '$1' (build, record, test, wayland, windows, web, package, bench, debian13)" >&2; exit 2 ;;
   esac
 }
 

@@ -2,6 +2,9 @@
 # The test command: installs what is missing, builds, and runs every test through CTest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Our warnings are errors here, in every build the test command makes (a user's build keeps them
+# warnings).
+export BOWLVIEW_WERROR=ON
 
 bash scripts/install-deps.sh build test wayland windows web package
 # The page first (build-web/page/): the web tests (-L web) load it in headless Chromium.
