@@ -5,8 +5,9 @@
 #   scripts/debian13.sh path        makes the root where it is missing or out of date; prints it
 #   scripts/debian13.sh run CMD...  runs CMD in it as root, with /dev, /proc, /sys, /tmp and this
 #                                   tree at the same paths as here (in a private mount namespace:
-#                                   nothing stays mounted once CMD ends)
-# The root is BOWLVIEW_DEBIAN13_ROOT, /var/cache/bowlview/debian13 where unset.
+#                                   nothing stays mounted once CMD ends), as CMD's own process
+# The root is BOWLVIEW_DEBIAN13_ROOT, /var/cache/bowlview/debian13 where unset. On Debian 13
+# itself there is none to make: the root is /, and CMD runs here.
 set -euo pipefail
 tree=$(cd "$(dirname "$0")/.." && pwd)
 root=${BOWLVIEW_DEBIAN13_ROOT:-/var/cache/bowlview/debian13}
@@ -22,8 +23,9 @@ packages="sway grim wayland-utils mutter gsettings-desktop-schemas kwin-wayland 
 # The unit and OpenGL tests' own (GoogleTest; the tests' build also looks for XTest and XFixes).
 test_packages="libgtest-dev libxtst-dev libxfixes-dev"
 
+# Replaces this shell, so that CMD keeps its process id (tests stop and signal it).
 in_root() {
-  unshare --mount --propagation private sh -ec '
+  exec unshare --mount --propagation private sh -ec '
     root=$1 tree=$2; shift 2
     for d in /dev /proc /sys /tmp "$tree"; do
       mkdir -p "$root$d" && mount --rbind "$d" "$root$d"
@@ -46,14 +48,21 @@ make_root() {
   # shellcheck disable=SC2086  # the lists are words
   mmdebstrap --quiet --variant=apt --include="$(echo $packages $test_packages | tr ' ' ,)" \
     trixie "$root.new"
-  root=$root.new in_root bash "$tree/scripts/install-deps.sh" build
+  (root=$root.new in_root bash "$tree/scripts/install-deps.sh" build)
   echo "$stamp" >"$root.new/.bowlview-root"
   rm -rf "$root"
   mv "$root.new" "$root"
 }
 
+this_is_13=false
+grep -qx 'VERSION_ID="13"' /etc/os-release 2>/dev/null && this_is_13=true
 case "${1:-}" in
   path)
+    if $this_is_13; then
+      echo "debian13: this machine is Debian 13: its own compositors and build are tested" >&2
+      echo /
+      exit 0
+    fi
     exec 9>"$root.lock"
     flock 9
     make_root
@@ -61,6 +70,7 @@ case "${1:-}" in
     ;;
   run)
     shift
+    if $this_is_13; then exec "$@"; fi
     [ -f "$root/.bowlview-root" ] || { echo "debian13: no root in $root: run '$0 path' first" >&2; exit 1; }
     in_root "$@"
     ;;

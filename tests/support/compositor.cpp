@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "tests/support/virtual_input.h"
 
@@ -45,10 +45,31 @@ bool findColour(const Image& image, const std::vector<int>& colour, Rect* where,
       image, within, [&](int x, int y) { return near(image.at(x, y), colour); }, where);
 }
 
+static std::string root() {
+  const char* r = getenv("BOWLVIEW_COMPOSITOR_ROOT");
+  return r && *r && std::string(r) != "/" ? r : "";
+}
+
+std::vector<std::string> compositorSide(std::vector<std::string> argv) {
+  if (root().empty()) return argv;
+  std::vector<std::string> in = {"/usr/bin/env", "BOWLVIEW_DEBIAN13_ROOT=" + root(), "bash",
+                                 BOWLVIEW_DEBIAN13_SH, "run"};
+  in.insert(in.end(), argv.begin(), argv.end());
+  return in;
+}
+
+int compositorRelease() {
+  std::ifstream in(root() + "/etc/os-release");
+  int release = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("VERSION_ID=\"", 0) == 0) release = atoi(line.c_str() + 12);
+  }
+  return release;
+}
+
 bool onPath(const std::string& program) {
-  std::istringstream path(getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
-  for (std::string dir; std::getline(path, dir, ':');) {
-    if (access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+  for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
+    if (access((root() + dir + program).c_str(), X_OK) == 0) return true;
   }
   return false;
 }

@@ -57,7 +57,7 @@ class Sway : public Compositor {
   // unplugged here.
   Sway(Sway& host, int outputs);
   ~Sway() override;
-  Image screenshot() override;
+  Image screenshot() override { return screenshot(""); }
   Image screenshot(const std::string& output);  // one output, at its own scale
   void moveTo(int x, int y) override;
   void button(bool press, unsigned linuxCode = 0x110) override;
@@ -97,17 +97,19 @@ class Weston : public Compositor {
 // through its RemoteDesktop and ScreenCast APIs, by remote_desktop.py. The seat has touch once
 // used (the client uses each device once at start); mutter hides the pointer while a finger is
 // down. It places windows itself and has no way to tell where: find them by colour. A
-// fractional scale takes its experimental scale-monitor-framebuffer, as GNOME users switch it
-// on. With xwayland, xEnv() reaches its Xwayland.
+// fractional scale (at start, or later with fractions) takes its experimental
+// scale-monitor-framebuffer, as GNOME users switch it on. With xwayland, xEnv() reaches its
+// Xwayland.
 class RemoteMutter : public Compositor {
  public:
-  RemoteMutter(int width, int height, double scale = 1, bool xwayland = false);
+  RemoteMutter(int width, int height, double scale = 1, bool xwayland = false,
+               bool fractions = false);
   ~RemoteMutter() override;
   Image screenshot() override;
   void moveTo(int x, int y) override;
   void button(bool press, unsigned linuxCode = 0x110) override;
   void key(const std::string& keysym, bool press) override;
-  // Another scale for its monitor, as GNOME's display settings apply it (D-Bus DisplayConfig).
+  // Another scale for its monitor (the nearest it offers), as GNOME's display settings apply it.
   bool setScale(double scale);
   // The first finger: "down" or "motion" at (x, y) in physical pixels, or "up".
   void touch(const std::string& phase, int x = 0, int y = 0);
@@ -125,5 +127,12 @@ class RemoteMutter : public Compositor {
 // The smallest rectangle holding every pixel near colour, in within if given; false if none is.
 bool findColour(const Image& image, const std::vector<int>& colour, Rect* where, Rect within = {});
 
-// Whether program is found on PATH (tests skip a compositor that is not installed).
+// argv as the compositors' side runs it, as the same process: here, or in the Debian root that
+// BOWLVIEW_COMPOSITOR_ROOT names (scripts/debian13.sh run: the same paths, /tmp shared, so that
+// clients here reach its sockets). The prefix alone for an empty argv.
+std::vector<std::string> compositorSide(std::vector<std::string> argv = {});
+// The Debian release whose compositors run (the root's, or this machine's): 12, 13.
+int compositorRelease();
+
+// Whether program is on the compositors' side's PATH (tests skip what is not installed).
 bool onPath(const std::string& program);

@@ -9,6 +9,7 @@
 #   touch down|motion X Y the first finger (slot 0) down at, or moved to, (X, Y)
 #   touch up              the finger lifted
 #   shot PATH             the latest frame of the monitor, as a PPM (P6) file
+#   scale S               the monitor's scale, as GNOME's display settings apply it
 # It says "ready" once the first frame came and the seat has its devices.
 # Usage: remote_desktop.py (in mutter's D-Bus session)
 import sys
@@ -29,35 +30,62 @@ def call(path, method, args=None, interface=None, service="RemoteDesktop"):
     return reply.unpack() if reply else ()
 
 
-session = call("/org/gnome/Mutter/RemoteDesktop", "CreateSession",
-               interface="org.gnome.Mutter.RemoteDesktop")[0]
-session_id = call(session, "Get",
-                  GLib.Variant("(ss)", ("org.gnome.Mutter.RemoteDesktop.Session", "SessionId")),
-                  interface="org.freedesktop.DBus.Properties")[0]
-linked = {"remote-desktop-session-id": GLib.Variant("s", session_id)}
-cast = call("/org/gnome/Mutter/ScreenCast", "CreateSession", GLib.Variant("(a{sv})", (linked,)),
-            interface="org.gnome.Mutter.ScreenCast", service="ScreenCast")[0]
-# The pointer drawn into the frames (cursor-mode 1), as a user sees it.
-embedded = {"cursor-mode": GLib.Variant("u", 1)}
-stream = call(cast, "RecordMonitor", GLib.Variant("(sa{sv})", ("", embedded)),
-              service="ScreenCast")[0]
-nodes = []
-bus.signal_subscribe("org.gnome.Mutter.ScreenCast", "org.gnome.Mutter.ScreenCast.Stream",
-                     "PipeWireStreamAdded", stream, None, Gio.DBusSignalFlags.NONE,
-                     lambda *args: nodes.append(args[5].unpack()[0]))
-call(session, "Start")
-context = GLib.MainContext.default()
-while not nodes:
-    context.iteration(True)
+def start():
+    """A session with one stream of the monitor, its first frame, and each device used once."""
+    global session, stream, pipeline, sink, frame
+    session = call("/org/gnome/Mutter/RemoteDesktop", "CreateSession",
+                   interface="org.gnome.Mutter.RemoteDesktop")[0]
+    session_id = call(session, "Get",
+                      GLib.Variant("(ss)", ("org.gnome.Mutter.RemoteDesktop.Session", "SessionId")),
+                      interface="org.freedesktop.DBus.Properties")[0]
+    linked = {"remote-desktop-session-id": GLib.Variant("s", session_id)}
+    cast = call("/org/gnome/Mutter/ScreenCast", "CreateSession",
+                GLib.Variant("(a{sv})", (linked,)), interface="org.gnome.Mutter.ScreenCast",
+                service="ScreenCast")[0]
+    # The pointer drawn into the frames (cursor-mode 1), as a user sees it.
+    embedded = {"cursor-mode": GLib.Variant("u", 1)}
+    stream = call(cast, "RecordMonitor", GLib.Variant("(sa{sv})", ("", embedded)),
+                  service="ScreenCast")[0]
+    nodes = []
+    bus.signal_subscribe("org.gnome.Mutter.ScreenCast", "org.gnome.Mutter.ScreenCast.Stream",
+                         "PipeWireStreamAdded", stream, None, Gio.DBusSignalFlags.NONE,
+                         lambda *args: nodes.append(args[5].unpack()[0]))
+    call(session, "Start")
+    while not nodes:
+        GLib.MainContext.default().iteration(True)
+    pipeline = Gst.parse_launch(
+        "pipewiresrc path=%d always-copy=true ! videoconvert ! video/x-raw,format=RGB ! "
+        "appsink name=sink max-buffers=1 drop=true" % nodes[0])
+    sink = pipeline.get_by_name("sink")
+    pipeline.set_state(Gst.State.PLAYING)
+    frame = sink.emit("try-pull-sample", 10 * Gst.SECOND)
+    if frame is None:
+        sys.exit("remote_desktop: no frame from the monitor's stream")
+    # The seat offers a pointer, a keyboard and touch once the session has used each: on the
+    # desktop's far corner.
+    size = frame.get_caps().get_structure(0)
+    corner = "%d %d" % (size.get_value("width") - 1, size.get_value("height") - 1)
+    for command in ("move " + corner, "touch down " + corner, "touch up",
+                    "key 65505 1", "key 65505 0"):  # Shift_L
+        do(command.split())
 
-pipeline = Gst.parse_launch(
-    "pipewiresrc path=%d always-copy=true ! videoconvert ! video/x-raw,format=RGB ! "
-    "appsink name=sink max-buffers=1 drop=true" % nodes[0])
-sink = pipeline.get_by_name("sink")
-pipeline.set_state(Gst.State.PLAYING)
-frame = sink.emit("try-pull-sample", 10 * Gst.SECOND)
-if frame is None:
-    sys.exit("remote_desktop: no frame from the monitor's stream")
+
+def rescale(scale):
+    """The monitor at the scale it offers nearest scale, in a session made anew: a fraction
+    makes the monitor anew, which ends the stream."""
+    pipeline.set_state(Gst.State.NULL)
+    call(session, "Stop")
+    config = "org.gnome.Mutter.DisplayConfig"
+    serial, monitors = call("/org/gnome/Mutter/DisplayConfig", "GetCurrentState",
+                            interface=config, service="DisplayConfig")[:2]
+    (connector, *_), modes, _ = monitors[0]
+    mode = next(m for m in modes if m[6].get("is-current"))
+    nearest = min(mode[5], key=lambda s: abs(s - scale))
+    layout = [(0, 0, nearest, 0, True, [(connector, mode[0], {})])]
+    call("/org/gnome/Mutter/DisplayConfig", "ApplyMonitorsConfig",
+         GLib.Variant("(uua(iiduba(ssa{sv}))a{sv})", (serial, 1, layout, {})),
+         interface=config, service="DisplayConfig")
+    start()
 
 
 def latest():
@@ -100,17 +128,13 @@ def do(words):
         notify(method, "sudd", stream, 0, float(words[2]), float(words[3]))
     elif words[0] == "shot":
         shot(words[1])
+    elif words[0] == "scale":
+        rescale(float(words[1]))
     else:
         raise ValueError("cannot read '%s'" % " ".join(words))
 
 
-# The seat offers a pointer, a keyboard and touch once the session has used each: before
-# clients are tested, each is used once, on the desktop's far corner.
-size = frame.get_caps().get_structure(0)
-corner = "%d %d" % (size.get_value("width") - 1, size.get_value("height") - 1)
-for command in ("move " + corner, "touch down " + corner, "touch up",
-                "key 65505 1", "key 65505 0"):  # Shift_L
-    do(command.split())
+start()
 print("ready", flush=True)
 for line in sys.stdin:
     try:

@@ -3,17 +3,16 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "compositor.h"
 #include "tests/support/virtual_input.h"
 
 namespace fs = std::filesystem;
 
-RemoteMutter::RemoteMutter(int width_, int height_, double scale_, bool xwayland) {
+RemoteMutter::RemoteMutter(int width_, int height_, double scale_, bool xwayland, bool fractions) {
   name = "mutter", width = width_, height = height_, scale = scale_;
   if (!makeRuntimeDir()) return;
-  if (scale != (int)scale) {
+  if (fractions || scale != (int)scale) {
     const std::string settings = runtimeDir + "/glib-2.0/settings";
     fs::create_directories(settings);
     std::ofstream(settings + "/keyfile")
@@ -36,7 +35,7 @@ RemoteMutter::RemoteMutter(int width_, int height_, double scale_, bool xwayland
                {{"pipewire"}, "pipewire-0"},
                {{"wireplumber"}, nullptr}};
   for (const auto& p : parts) {
-    services.push_back(std::make_unique<Child>(p.argv, env));
+    services.push_back(std::make_unique<Child>(compositorSide(p.argv), env));
     if (p.socket && !waitUntil([&] { return fs::exists(runtimeDir + "/" + p.socket); })) {
       error = "mutter: " + p.argv[0] + " did not start";
       return;
@@ -50,7 +49,7 @@ RemoteMutter::RemoteMutter(int width_, int height_, double scale_, bool xwayland
                                    "--wayland-display",
                                    "wayland-1"};
   if (!xwayland) argv.push_back("--no-x11");
-  server = std::make_unique<Child>(argv, env);
+  server = std::make_unique<Child>(compositorSide(argv), env);
   const std::string tag = "Using public X11 display ";
   const bool ready =
       waitUntil([&] { return fs::exists(runtimeDir + "/wayland-1") || !server->running(); }) &&
@@ -69,16 +68,15 @@ RemoteMutter::RemoteMutter(int width_, int height_, double scale_, bool xwayland
     const std::string name = f.path().filename();
     if (name.rfind(".mutter-Xwaylandauth.", 0) == 0) xAuthority = f.path();
   }
-  // Before the monitor's stream starts: a fraction makes the monitor anew, and ends it.
-  if (scale != 1 && !setScale(scale)) {
-    error = "mutter: no scale " + std::to_string(scale);
-    return;
-  }
   env.push_back("WAYLAND_DISPLAY=wayland-1");
   input = std::make_unique<VirtualInput>(
-      env, std::vector<std::string>{"/usr/bin/python3", BOWLVIEW_REMOTE_DESKTOP});
+      env, compositorSide({"/usr/bin/python3", BOWLVIEW_REMOTE_DESKTOP}));
   if (!input->ok()) {
     error = "mutter: no remote desktop session";
+    return;
+  }
+  if (scale != 1 && !setScale(scale)) {
+    error = "mutter: no scale " + std::to_string(scale);
     return;
   }
   display = "wayland-1";
@@ -115,29 +113,5 @@ void RemoteMutter::touch(const std::string& phase, int x, int y) {
 }
 
 bool RemoteMutter::setScale(double to) {
-  const std::string bus = "unix:path=" + runtimeDir + "/bus";
-  const std::vector<std::string> call = {"gdbus",         "call",
-                                         "--address",     bus,
-                                         "--dest",        "org.gnome.Mutter.DisplayConfig",
-                                         "--object-path", "/org/gnome/Mutter/DisplayConfig",
-                                         "--method"};
-  auto method = [&](const std::string& name, const std::vector<std::string>& args) {
-    std::vector<std::string> argv = call;
-    argv.push_back("org.gnome.Mutter.DisplayConfig." + name);
-    argv.insert(argv.end(), args.begin(), args.end());
-    return commandOutput(argv);
-  };
-  // "(uint32 SERIAL, [(('CONNECTOR', ...), [('MODE', ...": the one monitor and its mode.
-  const std::string now = method("GetCurrentState", {});
-  unsigned serial = 0;
-  char connector[64] = "", mode[64] = "";
-  if (sscanf(now.c_str(), "(uint32 %u, [(('%63[^']', %*[^)]), [('%63[^']'", &serial, connector,
-             mode) != 3) {
-    return false;
-  }
-  std::ostringstream monitors;
-  monitors << "[(0, 0, " << to << ", 0, true, [('" << connector << "', '" << mode
-           << "', @a{sv} {})])]";
-  return method("ApplyMonitorsConfig", {std::to_string(serial), "1", monitors.str(), "@a{sv} {}"})
-             .rfind("()", 0) == 0;
+  return input->send("scale " + std::to_string(to));
 }

@@ -67,10 +67,9 @@ void Sway::start(const std::string& config, std::vector<std::string> env) {
   env.insert(env.end(), {"XDG_RUNTIME_DIR=" + runtimeDir, "WLR_LIBINPUT_NO_DEVICES=1",
                          "WLR_RENDERER=pixman", "DISPLAY=", "SWAYSOCK="});
   if (env.front() == "WLR_BACKENDS=headless") env.push_back("WAYLAND_DISPLAY=");
-  server = std::make_unique<Child>(
-      std::vector<std::string>{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                               "sway", "-c", file},
-      env);
+  server = std::make_unique<Child>(compositorSide({"setpriv", "--reuid=nobody", "--regid=nogroup",
+                                                   "--clear-groups", "sway", "-c", file}),
+                                   env);
   // Its IPC answers once the configuration has been read and the outputs made.
   const bool ready = waitUntil([&] {
     return !server->running() ||
@@ -95,15 +94,14 @@ std::string Sway::msg(const std::vector<std::string>& args) {
   std::vector<std::string> argv = {"swaymsg", "-s",
                                    runtimeDir + "/" + socketIn(runtimeDir, "sway-ipc.")};
   argv.insert(argv.end(), args.begin(), args.end());
-  return commandOutput(argv);
+  return commandOutput(compositorSide(argv));
 }
 
-Image Sway::screenshot() {
-  return imageFromPpm(commandOutput({"grim", "-t", "ppm", "-"}, clientEnv()));
-}
-
+// With the pointer (-c), as a user sees the output.
 Image Sway::screenshot(const std::string& output) {
-  return imageFromPpm(commandOutput({"grim", "-t", "ppm", "-o", output, "-"}, clientEnv()));
+  std::vector<std::string> argv = {"grim", "-c", "-t", "ppm", "-"};
+  if (!output.empty()) argv.insert(argv.end() - 1, {"-o", output});
+  return imageFromPpm(commandOutput(compositorSide(argv), clientEnv()));
 }
 
 void Sway::moveTo(int x, int y) {

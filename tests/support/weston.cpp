@@ -18,7 +18,8 @@ static bool outputWindow(XClient& x, WindowInfo* out) {
 }
 
 Weston::Weston(int width_, int height_, int scale_)
-    : xvfb(std::to_string(width_ + 64) + "x" + std::to_string(height_ + 64) + "x24") {
+    : xvfb(std::to_string(width_ + 64) + "x" + std::to_string(height_ + 64) + "x24", {},
+           compositorSide()) {
   name = "weston", width = width_, height = height_, scale = scale_;
   if (xvfb.name.empty() || !makeRuntimeDir()) {
     error = "weston: no Xvfb to run in";
@@ -36,10 +37,10 @@ Weston::Weston(int width_, int height_, int scale_)
   x->moveTo(width + 32, height + 32);
   // Its width and height are in logical pixels.
   server = std::make_unique<Child>(
-      std::vector<std::string>{"weston", "--config=" + ini, "--backend=x11-backend.so",
-                               "--use-pixman", "--scale=" + std::to_string(scale_),
-                               "--width=" + std::to_string(width / scale_),
-                               "--height=" + std::to_string(height / scale_), "--socket=wayland-1"},
+      compositorSide({"weston", "--config=" + ini, "--backend=x11-backend.so", "--use-pixman",
+                      "--scale=" + std::to_string(scale_),
+                      "--width=" + std::to_string(width / scale_),
+                      "--height=" + std::to_string(height / scale_), "--socket=wayland-1"}),
       std::vector<std::string>{"DISPLAY=" + xvfb.name, "XDG_RUNTIME_DIR=" + runtimeDir,
                                "WAYLAND_DISPLAY="});
   WindowInfo output;

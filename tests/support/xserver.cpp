@@ -10,12 +10,12 @@
 
 #include <sstream>
 
-Xvfb::Xvfb(const std::string& screen, const std::vector<std::string>& extra) {
+Xvfb::Xvfb(const std::string& screen, const std::vector<std::string>& extra,
+           std::vector<std::string> argv) {
   int fds[2];
   if (pipe(fds) != 0) return;
-  std::vector<std::string> argv = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
-                                   "-screen",   "0",          screen,
-                                   "-nolisten", "tcp",        "-noreset"};
+  argv.insert(argv.end(), {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
+                           "-nolisten", "tcp", "-noreset"});
   argv.insert(argv.end(), extra.begin(), extra.end());
   server = std::make_unique<Child>(argv, std::vector<std::string>{});
   close(fds[1]);

@@ -41,11 +41,11 @@ inline int differingPixels(const Image& a, const Image& b, int tolerance = 0, in
   return n;
 }
 
-// A private X server on a free display (-displayfd), with extra arguments on its command line;
-// resetting server ends it at once, as a crash would.
+// A private X server on a free display (-displayfd), with extra arguments on its command line,
+// started through launcher if given; resetting server ends it at once, as a crash would.
 struct Xvfb {
   explicit Xvfb(const std::string& screen = "1280x1024x24",
-                const std::vector<std::string>& extra = {});
+                const std::vector<std::string>& extra = {}, std::vector<std::string> launcher = {});
   std::string name;  // ":N", or empty if it did not start
   std::unique_ptr<Child> server;
 };
