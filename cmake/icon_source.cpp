@@ -1,6 +1,6 @@
 // Build tool: turns the icon's PNGs into a C++ source holding them as X's _NET_WM_ICON wants
-// them: for each image its width, its height, then its pixels as 0xAARRGGBB (not
-// premultiplied), row by row.
+// them (and Wayland's toplevel icons, once premultiplied): for each image its width, its
+// height, then its pixels as 0xAARRGGBB (not premultiplied), row by row.
 // Usage: icon_source OUTPUT.cpp IMAGE.png...
 #include <png.h>
 
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
   }
   std::ofstream out(argv[1]);
   out << "// Made by cmake/icon_source.cpp from the icon's PNGs: not to be edited.\n"
-         "#include <cstddef>\n#include <cstdint>\n\nnamespace winx::x11 {\n\n"
+         "#include <cstddef>\n#include <cstdint>\n\nnamespace winx {\n\n"
          "extern const uint32_t programIcon[];\nextern const size_t programIconSize;\n"
          "const uint32_t programIcon[] = {\n";
   char word[16];
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     snprintf(word, sizeof word, "0x%08x,", (unsigned)icon[i]);
     out << word << (i % 8 == 7 ? "\n" : "");
   }
-  out << "};\nconst size_t programIconSize = " << icon.size() << ";\n\n}  // namespace winx::x11\n";
+  out << "};\nconst size_t programIconSize = " << icon.size() << ";\n\n}  // namespace winx\n";
   out.close();
   if (!out) {
     fprintf(stderr, "icon_source: cannot write %s\n", argv[1]);

@@ -2,6 +2,7 @@
 // a backend, and the core procedures a backend may call. Nothing else crosses it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -110,6 +111,9 @@ void postInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, POINT pt,
                const std::string& chars = std::string());
 // The window has a new size, whoever chose it: the window procedure hears of it.
 void resized(HWND__* w, int width, int height);
+// The screen changed size (another mode, a rotation, the window on another monitor): every
+// top-level window hears WM_DISPLAYCHANGE, as on Windows.
+void displayChanged(int width, int height);
 // Minimised (or hidden by someone else) or shown again.
 void setIconic(HWND__* w, bool iconic);
 // The capture ends without our ReleaseCapture: its holder hears of it.
@@ -118,5 +122,9 @@ void loseCapture(HWND__* w);
 int64_t nowMs();
 // IDC_ARROW's cursor: what boxes show, and windows before the program sets any.
 HCURSOR arrowCursor();
+// The program's icon, made at build time from the packaged PNGs (cmake/icon_source.cpp): for
+// each size its width, its height, then its pixels as 0xAARRGGBB, not premultiplied.
+extern const uint32_t programIcon[];
+extern const size_t programIconSize;
 
 }  // namespace winx

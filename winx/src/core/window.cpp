@@ -59,6 +59,16 @@ void resized(HWND__* w, int width, int height) {
   }
 }
 
+void displayChanged(int width, int height) {
+  // A window procedure may create or destroy windows meanwhile: the list as it was, each one
+  // while it still lives.
+  std::vector<HWND> windows;
+  for (const auto& w : state().windows) {
+    if (!w->destroyed) windows.push_back(w.get());
+  }
+  for (HWND w : windows) sendMessage(w, WM_DISPLAYCHANGE, 32, MAKELPARAM(width, height));
+}
+
 // Minimised (unmapped by the window manager, or marked iconic) or shown again: Win32 tells the
 // window procedure with WM_SIZE, SIZE_MINIMIZED at 0 x 0, then SIZE_RESTORED.
 void setIconic(HWND__* w, bool iconic) {

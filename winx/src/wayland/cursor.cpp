@@ -159,6 +159,14 @@ void followScale() {
   }
 }
 
+void releaseCursors() {
+  State& s = state();
+  for (const auto& t : s.cursorThemes) {
+    if (t.second) wl_cursor_theme_destroy(t.second);
+  }
+  s.cursorThemes.clear();
+}
+
 void setCursor(const HCURSOR__* cursor) {
   state().cursor = cursor;
   showCursor();

@@ -37,7 +37,8 @@ void onGlobal(void*, wl_registry* r, uint32_t name, const char* interface, uint3
     return wl_registry_bind(r, name, i, std::min(version, most));
   };
   if (strcmp(interface, wl_compositor_interface.name) == 0) {
-    s.compositor = static_cast<wl_compositor*>(bind(&wl_compositor_interface, 4));
+    // 6: the compositor's own word on a surface's scale and transform (toplevel.cpp).
+    s.compositor = static_cast<wl_compositor*>(bind(&wl_compositor_interface, 6));
   } else if (strcmp(interface, wl_shm_interface.name) == 0) {
     s.shm = static_cast<wl_shm*>(bind(&wl_shm_interface, 1));
   } else if (strcmp(interface, xdg_wm_base_interface.name) == 0) {
@@ -55,6 +56,8 @@ void onGlobal(void*, wl_registry* r, uint32_t name, const char* interface, uint3
         bind(&wp_fractional_scale_manager_v1_interface, 1));
   } else if (strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
     bindXdgOutputs(r, name, version);
+  } else if (strcmp(interface, "xdg_toplevel_icon_manager_v1") == 0) {
+    bindIconManager(r, name);
   } else if (strcmp(interface, "wp_cursor_shape_manager_v1") == 0) {
     bindCursorShapes(r, name);
   } else if (strcmp(interface, wl_output_interface.name) == 0) {
@@ -144,6 +147,9 @@ bool connect(std::string* why) {
   }
   // A write to a compositor that has gone would otherwise end the process by SIGPIPE.
   signal(SIGPIPE, SIG_IGN);
+  // What we loaded for the connection goes with the process; EGL's own exit handlers, which
+  // come later, run before this one.
+  atexit(releaseCursors);
   s.unthrottled = getenv("vblank_mode") && strcmp(getenv("vblank_mode"), "0") == 0;
   if (s.decorations == nullptr) {
     s.decor = libdecor_new(s.display, &decorInterface);  // draws title bars where none are

@@ -106,9 +106,12 @@ void onAxisSource(void*, wl_pointer*, uint32_t) {}
 void onAxisStop(void*, wl_pointer*, uint32_t, uint32_t) {}
 void onAxisDiscrete(void*, wl_pointer*, uint32_t, int32_t) {}
 
-const wl_pointer_listener pointerListener = {
-    onPointerEnter, onPointerLeave, onPointerMotion, onPointerButton, onAxis, onFrame,
-    onAxisSource,   onAxisStop,     onAxisDiscrete,  nullptr};  // axis_value120: v8
+const wl_pointer_listener pointerListener = {onPointerEnter,  onPointerLeave, onPointerMotion,
+                                             onPointerButton, onAxis,         onFrame,
+                                             onAxisSource,    onAxisStop,     onAxisDiscrete,
+                                             nullptr,         nullptr};  // axis_value120 and
+                                                                         // axis_relative_direction:
+                                                                         // seat 8 and 9, we bind 5
 
 // Touch as Windows promotes it to the mouse: the first finger down is the left button, pressed
 // where it touches, moved and released with it; the compositor keeps its points on the surface

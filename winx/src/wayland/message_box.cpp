@@ -1,8 +1,5 @@
 // MessageBoxA on Wayland: a toplevel of its own showing the picture the core draws, through
 // wl_shm, at the scale of the output it is on (96 DPI times the scale), 1:1 at fractions too.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -53,25 +50,8 @@ bool draw(MessageBoxWindow& b, int scale120) {
     return false;
   }
   pad(p, scale120);
-  const int stride = p.width * 4;
-  const size_t size = (size_t)stride * p.height;
-  const int fd = memfd_create("winx-box", MFD_CLOEXEC);
-  if (fd < 0 || ftruncate(fd, (off_t)size) < 0) {
-    if (fd >= 0) close(fd);
-    return false;
-  }
-  void* pixels = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-  if (pixels == MAP_FAILED) {
-    close(fd);
-    return false;
-  }
-  memcpy(pixels, p.pixels.data(), size);  // 0xAARRGGBB words are XRGB8888 as they are
-  munmap(pixels, size);
-  wl_shm_pool* pool = wl_shm_create_pool(state().shm, fd, (int32_t)size);
-  wl_buffer* buffer =
-      wl_shm_pool_create_buffer(pool, 0, p.width, p.height, stride, WL_SHM_FORMAT_XRGB8888);
-  wl_shm_pool_destroy(pool);
-  close(fd);
+  wl_buffer* buffer = shmBuffer(p.pixels.data(), p.width, p.height, WL_SHM_FORMAT_XRGB8888);
+  if (buffer == nullptr) return false;
   if (b.buffer) wl_buffer_destroy(b.buffer);
   b.buffer = buffer;
   b.picture = std::move(p);

@@ -46,7 +46,19 @@ void onLeave(void* data, wl_surface*, wl_output* output) {
   updateScale(t);
 }
 
-const wl_surface_listener surfaceListener = {onEnter, onLeave};
+// wl_surface 6: the compositor's own word on the scale, above what the outputs entered say.
+void onPreferredBufferScale(void* data, wl_surface*, int32_t scale) {
+  Toplevel* t = static_cast<Toplevel*>(data);
+  t->preferredBufferScale = scale > 0 ? scale : 0;
+  updateScale(t);
+}
+
+// Heard, and left to the compositor: the program's GL draws upright, and turning its picture
+// would mean turning the program's own projection. The compositor turns the buffer instead.
+void onPreferredTransform(void*, wl_surface*, uint32_t) {}
+
+const wl_surface_listener surfaceListener = {onEnter, onLeave, onPreferredBufferScale,
+                                             onPreferredTransform};
 
 // Where the compositor says which scale it would like (in 120ths), that one counts.
 void onPreferredScale(void* data, wp_fractional_scale_v1*, uint32_t scale120) {
@@ -138,9 +150,11 @@ libdecor_frame_interface frameInterface = {onFrameConfigure,
 
 void updateScale(Toplevel* t) {
   if (t->outputs.size() == 1) t->home = t->outputs.front();
-  const int scale120 = t->preferred120 ? t->preferred120
-                       : t->home       ? t->home->scale120
-                                       : t->scale120;
+  // The compositor's word first (a fraction, else an integer), then the outputs entered.
+  const int scale120 = t->preferred120           ? t->preferred120
+                       : t->preferredBufferScale ? t->preferredBufferScale * 120
+                       : t->home                 ? t->home->scale120
+                                                 : t->scale120;
   if (scale120 != t->scale120) {
     t->scale120 = scale120;
     changed(t);
@@ -192,6 +206,7 @@ bool openToplevel(Toplevel* t, const std::string& title, int logicalWidth, int l
     libdecor_frame_set_min_content_size(t->frame, t->logicalWidth, t->logicalHeight);
     libdecor_frame_set_max_content_size(t->frame, t->logicalWidth, t->logicalHeight);
     libdecor_frame_map(t->frame);
+    setIcon(t);
   } else {
     t->xdgSurface = xdg_wm_base_get_xdg_surface(s.wmBase, t->surface);
     xdg_surface_add_listener(t->xdgSurface, &xdgSurfaceListener, t);
@@ -201,6 +216,7 @@ bool openToplevel(Toplevel* t, const std::string& title, int logicalWidth, int l
     xdg_toplevel_set_app_id(t->xdgToplevel, appId);
     xdg_toplevel_set_min_size(t->xdgToplevel, t->logicalWidth, t->logicalHeight);
     xdg_toplevel_set_max_size(t->xdgToplevel, t->logicalWidth, t->logicalHeight);
+    setIcon(t);
     if (s.decorations) {
       t->decoration =
           zxdg_decoration_manager_v1_get_toplevel_decoration(s.decorations, t->xdgToplevel);

@@ -90,9 +90,7 @@ void deliverChanges() {
       (o->width != s.screenWidthTold || o->height != s.screenHeightTold)) {
     s.screenWidthTold = o->width;
     s.screenHeightTold = o->height;
-    for (HWND w : windows) {
-      sendMessage(w, WM_DISPLAYCHANGE, 32, MAKELPARAM(o->width, o->height));
-    }
+    displayChanged(o->width, o->height);
   }
 }
 

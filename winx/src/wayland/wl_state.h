@@ -30,6 +30,8 @@ struct zxdg_output_v1;
 struct wl_cursor_theme;
 struct wp_cursor_shape_manager_v1;
 struct wp_cursor_shape_device_v1;
+struct xdg_toplevel_icon_manager_v1;
+struct xdg_toplevel_icon_v1;
 
 namespace winx::wayland {
 
@@ -64,8 +66,9 @@ struct Toplevel {
   std::vector<const Output*> outputs;       // entered
   const Output* home = nullptr;             // the output it was last wholly on
   wp_fractional_scale_v1* fractional = nullptr;
-  int preferred120 = 0;                   // the compositor's preferred scale (0: not told)
-  int scale120 = 120;                     // what it is drawn at: preferred, else its home's
+  int preferred120 = 0;          // the compositor's preferred scale, fractional (0: not told)
+  int preferredBufferScale = 0;  // its preferred integer scale, wl_surface 6 (0: not told)
+  int scale120 = 120;            // what it is drawn at: the compositor's word, else its home's
   void (*onChange)(Toplevel*) = nullptr;  // scale or imposed size changed; close requested
   void* owner = nullptr;                  // the HWND__ or the box
 };
@@ -100,7 +103,10 @@ struct State {
   zxdg_decoration_manager_v1* decorations = nullptr;
   zxdg_output_manager_v1* xdgOutputs = nullptr;
   wp_fractional_scale_manager_v1* fractionalScales = nullptr;
-  libdecor* decor = nullptr;  // only where the compositor draws no decorations
+  xdg_toplevel_icon_manager_v1* iconManager = nullptr;
+  xdg_toplevel_icon_v1* icon = nullptr;  // the program's, made once (icon.cpp)
+  std::vector<wl_buffer*> iconBuffers;   // its pictures, alive as long as it is
+  libdecor* decor = nullptr;             // only where the compositor draws no decorations
   std::vector<Output*> outputs;
   std::vector<Toplevel*> toplevels;  // every surface of ours, windows' and boxes'
   const Output* screen = nullptr;    // where the window is, else the last box was: Win32's screen
@@ -182,6 +188,13 @@ void updateScale(Toplevel* t);
 // Dispatches until the toplevel's first configure came; false if it never does.
 bool waitConfigured(Toplevel* t);
 
+// A picture of 0xAARRGGBB words in shared memory, in wl_shm's format; null where it cannot be.
+wl_buffer* shmBuffer(const uint32_t* pixels, int width, int height, uint32_t format);
+
+// The program's icon (icon.cpp), on every toplevel of ours where the compositor takes icons.
+void bindIconManager(wl_registry* registry, uint32_t name);
+void setIcon(Toplevel* t);
+
 // Input (input.cpp).
 void bindSeat(wl_registry* registry, uint32_t name, uint32_t version);
 
@@ -192,6 +205,8 @@ void showCursor();
 void followPointer();
 // The pointer moved: if the surface under it has another scale now, the image follows it.
 void followScale();
+// The cursor themes loaded, freed: the connection is about to close.
+void releaseCursors();
 // Repeats a held key where due; the time until the next repeat (-1: none).
 int repeatKeys();
 

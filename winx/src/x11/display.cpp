@@ -30,16 +30,17 @@ int onXIOError(Display* d) {
   _exit(1);
 }
 
-// The primary monitor, or the first where none is primary (RandR 1.5); the whole screen where
-// the server has no monitor list.
+Atom intern(Display* d, const char* name) {
+  return XInternAtom(d, name, False);
+}
+
+}  // namespace
+
 XRectangle primaryMonitor(Display* d, int screen) {
   XRectangle r = {0, 0, (unsigned short)DisplayWidth(d, screen),
                   (unsigned short)DisplayHeight(d, screen)};
-  int event, error, major = 0, minor = 0, n = 0;
-  if (!XRRQueryExtension(d, &event, &error) || !XRRQueryVersion(d, &major, &minor) ||
-      major * 100 + minor < 105) {
-    return r;
-  }
+  int n = 0;
+  if (state().randrEvent < 0) return r;
   XRRMonitorInfo* monitors = XRRGetMonitors(d, RootWindow(d, screen), True, &n);
   int pick = 0;
   while (pick < n && !monitors[pick].primary) ++pick;
@@ -50,12 +51,6 @@ XRectangle primaryMonitor(Display* d, int screen) {
   if (monitors) XRRFreeMonitors(monitors);
   return r;
 }
-
-Atom intern(Display* d, const char* name) {
-  return XInternAtom(d, name, False);
-}
-
-}  // namespace
 
 bool connect(std::string* why) {
   State& s = state();
@@ -89,6 +84,13 @@ bool connect(std::string* why) {
   s.wmState = intern(d, "WM_STATE");
   s.netWmIcon = intern(d, "_NET_WM_ICON");
   s.netWmPing = intern(d, "_NET_WM_PING");
+  // The monitors as they change: a new mode, a rotation, another primary.
+  int event, error, major = 0, minor = 0;
+  if (XRRQueryExtension(d, &event, &error) && XRRQueryVersion(d, &major, &minor) &&
+      major * 100 + minor >= 105) {
+    s.randrEvent = event;
+    XRRSelectInput(d, RootWindow(d, s.screen), RRScreenChangeNotifyMask);
+  }
   s.primary = primaryMonitor(d, s.screen);
   return true;
 }

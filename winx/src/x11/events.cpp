@@ -1,4 +1,5 @@
 // X events into Win32 messages: input, exposure, size changes, close requests, lost grabs.
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <errno.h>
 #include <poll.h>
@@ -143,7 +144,23 @@ HWND__* windowFromX(Window id) {
   return id ? findWindow([id](const HWND__& w) { return xwin(&w) == id; }) : nullptr;
 }
 
+// The monitors changed (RandR): the screen is the primary monitor as it is now, and where its
+// size changed Win32 tells every top-level window. Forged ones are ignored, as state events.
+void onScreenChange(const XEvent& e) {
+  State& s = state();
+  if (e.xany.send_event) return;
+  XRRUpdateConfiguration(const_cast<XEvent*>(&e));
+  const XRectangle was = s.primary;
+  s.primary = primaryMonitor(display(), s.screen);
+  if (s.primary.width != was.width || s.primary.height != was.height) {
+    displayChanged(s.primary.width, s.primary.height);
+  }
+}
+
 void handleEvent(const XEvent& e, bool inputAllowed) {
+  if (state().randrEvent >= 0 && e.type == state().randrEvent + RRScreenChangeNotify) {
+    return onScreenChange(e);
+  }
   HWND__* w = windowFromX(e.xany.window);
   if (w == nullptr || (e.xany.send_event && isStateEvent(e.type))) {
     return;

@@ -12,10 +12,6 @@
 
 namespace winx::x11 {
 
-// Made at build time from the packaged PNGs (cmake/icon_source.cpp): _NET_WM_ICON's items.
-extern const uint32_t programIcon[];
-extern const size_t programIconSize;
-
 namespace {
 
 // Win32 screen coordinates start at the primary monitor's top-left corner.

@@ -29,6 +29,7 @@ struct State {
   std::vector<std::pair<int, Cursor>> cursors;  // loaded, by IDC_ value (0: none)
   // The primary monitor in root coordinates: Win32's screen is this rectangle, (0, 0) its corner.
   XRectangle primary = {};
+  int randrEvent = -1;               // RandR's first event code, where the server has RandR 1.5
   std::vector<GLXFBConfig> configs;  // the pixel formats, in index order
 
   int trappedError = 0;
@@ -74,6 +75,9 @@ void handleEvent(const XEvent& e, bool inputAllowed);
 // The entries of the table, where they are defined.
 bool connect(std::string* why);
 void screenSize(int* width, int* height);
+// The primary monitor, or the first where none is primary (RandR 1.5); the whole screen where
+// the server has no monitor list.
+XRectangle primaryMonitor(Display* d, int screen);
 bool createWindow(HWND__* w, int pixelFormat);
 void destroyWindow(HWND__* w);
 void showWindow(HWND__* w, bool show);
