@@ -58,8 +58,12 @@ std::vector<std::string> compositorSide(std::vector<std::string> argv) {
   return in;
 }
 
+std::string compositorFile(const std::string& path) {
+  return root() + path;
+}
+
 int compositorRelease() {
-  std::ifstream in(root() + "/etc/os-release");
+  std::ifstream in(compositorFile("/etc/os-release"));
   int release = 0;
   for (std::string line; std::getline(in, line);) {
     if (line.rfind("VERSION_ID=\"", 0) == 0) release = atoi(line.c_str() + 12);
@@ -69,7 +73,7 @@ int compositorRelease() {
 
 bool onPath(const std::string& program) {
   for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
-    if (access((root() + dir + program).c_str(), X_OK) == 0) return true;
+    if (access(compositorFile(dir + program).c_str(), X_OK) == 0) return true;
   }
   return false;
 }

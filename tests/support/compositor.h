@@ -8,13 +8,12 @@
 #include <vector>
 
 #include "tests/support/process.h"
+#include "tests/support/virtual_input.h"
 #include "tests/support/xserver.h"
 
 struct Rect {
   int x = 0, y = 0, width = 0, height = 0;
 };
-
-class VirtualInput;
 
 class Compositor {
  public:
@@ -56,9 +55,7 @@ class Sway : public Compositor {
   // A sway nested in host, with outputs that are windows of host's: killed there, they are
   // unplugged here.
   Sway(Sway& host, int outputs);
-  ~Sway() override;
-  Image screenshot() override { return screenshot(""); }
-  Image screenshot(const std::string& output);  // one output, at its own scale
+  Image screenshot() override;
   void moveTo(int x, int y) override;
   void button(bool press, unsigned linuxCode = 0x110) override;
   void key(const std::string& keysym, bool press) override;
@@ -68,6 +65,7 @@ class Sway : public Compositor {
   // Shows workspace name on the output: windows on others are hidden, their frames stop.
   void showWorkspace(const std::string& name) { msg({"workspace", name}); }
 
+  std::string output;    // the one output screenshots show, at its scale; all where empty
   std::string xDisplay;  // ":N" with xwayland, else empty
   std::unique_ptr<VirtualInput> input;
 
@@ -131,7 +129,9 @@ bool findColour(const Image& image, const std::vector<int>& colour, Rect* where,
 // BOWLVIEW_COMPOSITOR_ROOT names (scripts/debian13.sh run: the same paths, /tmp shared, so that
 // clients here reach its sockets). The prefix alone for an empty argv.
 std::vector<std::string> compositorSide(std::vector<std::string> argv = {});
-// The Debian release whose compositors run (the root's, or this machine's): 12, 13.
+// A file of the compositors' side, as this machine reaches it.
+std::string compositorFile(const std::string& path);
+// The Debian release whose compositors run: 12, 13.
 int compositorRelease();
 
 // Whether program is on the compositors' side's PATH (tests skip what is not installed).

@@ -50,8 +50,12 @@ Sway::Sway(int width_, int height_, double scale_, bool xwayland, const std::str
 
 Sway::Sway(Sway& host, int outputs) {
   name = "sway", width = host.width, height = host.height;
-  // Floating in the host, its outputs keep the size they are made with.
-  host.msg({"for_window", "[app_id=\"^wlroots$\"]", "floating", "enable"});
+  // Floating in the host, its outputs keep the size they are made with (1280 × 720); side by
+  // side, none hides another, whose frames would stop.
+  for (int i = 1; i <= outputs; ++i) {
+    host.msg({"for_window", "[title=\"^wlroots - WL-" + std::to_string(i) + "$\"]", "floating",
+              "enable,", "move", "position", std::to_string(1280 * (i - 1)), "0"});
+  }
   start("xwayland disable\n", {"WLR_BACKENDS=wayland", "WLR_WL_OUTPUTS=" + std::to_string(outputs),
                                "WAYLAND_DISPLAY=" + host.runtimeDir + "/" + host.display});
 }
@@ -86,10 +90,6 @@ void Sway::start(const std::string& config, std::vector<std::string> env) {
   if (!input->ok()) display.clear(), error = "sway: no virtual pointer and keyboard";
 }
 
-Sway::~Sway() {
-  input.reset();
-}
-
 std::string Sway::msg(const std::vector<std::string>& args) {
   std::vector<std::string> argv = {"swaymsg", "-s",
                                    runtimeDir + "/" + socketIn(runtimeDir, "sway-ipc.")};
@@ -98,7 +98,7 @@ std::string Sway::msg(const std::vector<std::string>& args) {
 }
 
 // With the pointer (-c), as a user sees the output.
-Image Sway::screenshot(const std::string& output) {
+Image Sway::screenshot() {
   std::vector<std::string> argv = {"grim", "-c", "-t", "ppm", "-"};
   if (!output.empty()) argv.insert(argv.end() - 1, {"-o", output});
   return imageFromPpm(commandOutput(compositorSide(argv), clientEnv()));
