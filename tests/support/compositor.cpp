@@ -4,12 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
-
-#include "tests/support/virtual_input.h"
 
 Compositor::~Compositor() {
-  server.reset();
+  input.reset(), server.reset();
   if (!runtimeDir.empty()) std::filesystem::remove_all(runtimeDir);
 }
 
@@ -21,28 +18,16 @@ bool Compositor::makeRuntimeDir() {
 }
 
 std::vector<std::string> Compositor::clientEnv() const {
-  return {"XDG_RUNTIME_DIR=" + runtimeDir, "WAYLAND_DISPLAY=" + display, "DISPLAY="};
+  return {"XDG_RUNTIME_DIR=" + runtimeDir, "WAYLAND_DISPLAY=" + display, "DISPLAY=" + xDisplay,
+          "XAUTHORITY=" + xAuthority};
 }
 
-// The smallest rectangle holding every pixel of within (all of image if empty) where hit holds.
-static bool boundingBox(const Image& image, Rect within,
-                        const std::function<bool(int x, int y)>& hit, Rect* where) {
-  if (within.width == 0) within = {0, 0, image.width, image.height};
-  int x0 = image.width, y0 = image.height, x1 = -1, y1 = -1;
-  for (int y = within.y; y < within.y + within.height && y < image.height; ++y) {
-    for (int x = within.x; x < within.x + within.width && x < image.width; ++x) {
-      if (!hit(x, y)) continue;
-      x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-    }
-  }
-  if (x1 < 0) return false;
-  *where = {x0, y0, x1 - x0 + 1, y1 - y0 + 1};
-  return true;
+void Compositor::moveTo(int x, int y) {
+  input->send("move " + std::to_string(x) + " " + std::to_string(y));
 }
 
-bool findColour(const Image& image, const std::vector<int>& colour, Rect* where, Rect within) {
-  return boundingBox(
-      image, within, [&](int x, int y) { return near(image.at(x, y), colour); }, where);
+void Compositor::button(bool press, unsigned linuxCode) {
+  input->send("button " + std::to_string(linuxCode) + (press ? " 1" : " 0"));
 }
 
 static std::string root() {
@@ -69,11 +54,4 @@ int compositorRelease() {
     if (line.rfind("VERSION_ID=\"", 0) == 0) release = atoi(line.c_str() + 12);
   }
   return release;
-}
-
-bool onPath(const std::string& program) {
-  for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
-    if (access(compositorFile(dir + program).c_str(), X_OK) == 0) return true;
-  }
-  return false;
 }

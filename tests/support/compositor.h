@@ -1,6 +1,7 @@
-// Real Wayland compositors for end-to-end tests, each private to one test: sway headless,
-// weston and mutter inside a private Xvfb. One shape for all, so that a test can run the same
-// steps on each: start, give a client the environment, look at the output, send input.
+// Real Wayland compositors for end-to-end tests, each private to one test: sway headless, weston
+// inside a private Xvfb, mutter headless. One shape for all, so that a test runs the same steps on
+// each: start, give a client the environment, look at the output, send input. Their side (the
+// compositors and their tools) runs here or in a Debian root: see compositorSide().
 #pragma once
 
 #include <memory>
@@ -20,44 +21,42 @@ class Compositor {
   virtual ~Compositor();
   // Whether it started and answers; if not, why in error.
   bool ok() const { return !display.empty(); }
-  // What a client needs to reach it: XDG_RUNTIME_DIR and WAYLAND_DISPLAY, and no X display.
+  // What a client needs to reach it: XDG_RUNTIME_DIR and WAYLAND_DISPLAY; its Xwayland if any.
   std::vector<std::string> clientEnv() const;
 
   // The output as it shows, in physical pixels.
   virtual Image screenshot() = 0;
-  // Input as a user gives it, in physical pixels of the output. Each returns once the
-  // compositor has taken it in; clients may see it a little later.
-  virtual void moveTo(int x, int y) = 0;
-  virtual void button(bool press, unsigned linuxCode = 0x110) = 0;  // BTN_LEFT
-  virtual void key(const std::string& keysym, bool press) = 0;      // an xkb name: a, Escape
+  // Input as a user gives it, in physical pixels of the output, through input unless the
+  // compositor has its own way. Each returns once the compositor has taken it in.
+  virtual void moveTo(int x, int y);
+  virtual void button(bool press, unsigned linuxCode = 0x110);  // BTN_LEFT
+  virtual void key(const std::string& keysym, bool press) = 0;  // an xkb name: a, Escape
   void click(int x, int y) { moveTo(x, y), button(true), button(false); }
   void tap(const std::string& keysym) { key(keysym, true), key(keysym, false); }
 
-  std::string name;                 // sway, weston, mutter
-  int width = 0, height = 0;        // the output's physical size
-  double scale = 1;                 // its scale
-  std::string runtimeDir, display;  // display empty if it did not start
-  std::string error;                // one line when it did not start
+  std::string name;                  // sway, weston, mutter
+  int width = 0, height = 0;         // the output's physical size
+  double scale = 1;                  // its scale
+  std::string runtimeDir, display;   // display empty if it did not start
+  std::string xDisplay, xAuthority;  // its Xwayland's, if any
+  std::string error;                 // one line when it did not start
   std::unique_ptr<Child> server;
+  std::unique_ptr<VirtualInput> input;  // the client that gives the seat its devices
 
  protected:
   bool makeRuntimeDir();
 };
 
 // sway headless, run as nobody (it refuses root) in a runtime directory nobody owns; root's
-// clients reach it all the same. Input through a virtual pointer and keyboard that live as long
-// as it does; pictures through grim. With xwayland, xDisplay names its Xwayland, open to root.
+// clients reach it all the same. Input through a virtual pointer and keyboard; pictures through
+// grim, with the pointer.
 class Sway : public Compositor {
  public:
-  // output: more of its headless output's settings, as sway's output command takes them.
-  Sway(int width, int height, double scale = 1, bool xwayland = false,
-       const std::string& output = "");
+  Sway(int width, int height, double scale = 1);
   // A sway nested in host, with outputs that are windows of host's: killed there, they are
   // unplugged here.
   Sway(Sway& host, int outputs);
   Image screenshot() override;
-  void moveTo(int x, int y) override;
-  void button(bool press, unsigned linuxCode = 0x110) override;
   void key(const std::string& keysym, bool press) override;
 
   // swaymsg with these arguments (as "-t get_tree" or "workspace 2"); its output.
@@ -65,9 +64,7 @@ class Sway : public Compositor {
   // Shows workspace name on the output: windows on others are hidden, their frames stop.
   void showWorkspace(const std::string& name) { msg({"workspace", name}); }
 
-  std::string output;    // the one output screenshots show, at its scale; all where empty
-  std::string xDisplay;  // ":N" with xwayland, else empty
-  std::unique_ptr<VirtualInput> input;
+  std::string output;  // the one output screenshots show, at its scale; all where empty
 
  private:
   void start(const std::string& config, std::vector<std::string> env);
@@ -75,8 +72,7 @@ class Sway : public Compositor {
 
 // weston's X11 backend with the desktop shell, no panel, a plain background, its output a window
 // of a private Xvfb 64 pixels larger each way, so that the pointer can leave the output and come
-// back. Input through XTest into the Xvfb, which weston passes on to its clients; pictures read
-// from the Xvfb.
+// back. Input through XTest into the Xvfb, which weston passes on; pictures read from the Xvfb.
 class Weston : public Compositor {
  public:
   Weston(int width, int height, int scale = 1);
@@ -96,34 +92,21 @@ class Weston : public Compositor {
 // used (the client uses each device once at start); mutter hides the pointer while a finger is
 // down. It places windows itself and has no way to tell where: find them by colour. A
 // fractional scale (at start, or later with fractions) takes its experimental
-// scale-monitor-framebuffer, as GNOME users switch it on. With xwayland, xEnv() reaches its
-// Xwayland.
+// scale-monitor-framebuffer, as GNOME users switch it on.
 class RemoteMutter : public Compositor {
  public:
   RemoteMutter(int width, int height, double scale = 1, bool xwayland = false,
                bool fractions = false);
   ~RemoteMutter() override;
   Image screenshot() override;
-  void moveTo(int x, int y) override;
-  void button(bool press, unsigned linuxCode = 0x110) override;
   void key(const std::string& keysym, bool press) override;
   // Another scale for its monitor (the nearest it offers), as GNOME's display settings apply it.
-  bool setScale(double scale);
+  bool setScale(double scale) { return input->send("scale " + std::to_string(scale)); }
   // The first finger: "down" or "motion" at (x, y) in physical pixels, or "up".
   void touch(const std::string& phase, int x = 0, int y = 0);
 
-  // DISPLAY and XAUTHORITY of its Xwayland, for an X client.
-  std::vector<std::string> xEnv() const {
-    return {"DISPLAY=" + xDisplay, "XAUTHORITY=" + xAuthority};
-  }
-
-  std::string xDisplay, xAuthority;
-  std::unique_ptr<VirtualInput> input;
   std::vector<std::unique_ptr<Child>> services;  // the D-Bus session, PipeWire, WirePlumber
 };
-
-// The smallest rectangle holding every pixel near colour, in within if given; false if none is.
-bool findColour(const Image& image, const std::vector<int>& colour, Rect* where, Rect within = {});
 
 // argv as the compositors' side runs it, as the same process: here, or in the Debian root that
 // BOWLVIEW_COMPOSITOR_ROOT names (scripts/debian13.sh run: the same paths, /tmp shared, so that
@@ -133,6 +116,3 @@ std::vector<std::string> compositorSide(std::vector<std::string> argv = {});
 std::string compositorFile(const std::string& path);
 // The Debian release whose compositors run: 12, 13.
 int compositorRelease();
-
-// Whether program is on the compositors' side's PATH (tests skip what is not installed).
-bool onPath(const std::string& program);

@@ -5,7 +5,6 @@
 #include <iterator>
 
 #include "compositor.h"
-#include "tests/support/virtual_input.h"
 
 namespace fs = std::filesystem;
 
@@ -26,28 +25,21 @@ RemoteMutter::RemoteMutter(int width_, int height_, double scale_, bool xwayland
                                   "XDG_CONFIG_HOME=" + runtimeDir};
   // Each service is ready once its socket is there; without WirePlumber, PipeWire links no
   // stream to its reader.
-  const struct {
-    std::vector<std::string> argv;
-    const char* socket;
-  } parts[] = {{{"dbus-daemon", "--config-file=/usr/share/dbus-1/session.conf",
-                 "--address=unix:path=" + runtimeDir + "/bus", "--nofork", "--nopidfile"},
-                "bus"},
-               {{"pipewire"}, "pipewire-0"},
-               {{"wireplumber"}, nullptr}};
+  const std::string bus = "--address=unix:path=" + runtimeDir + "/bus";
+  const std::pair<std::vector<std::string>, const char*> parts[] = {
+      {{"dbus-daemon", "--config-file=/usr/share/dbus-1/session.conf", bus, "--nofork"}, "bus"},
+      {{"pipewire"}, "pipewire-0"},
+      {{"wireplumber"}, nullptr}};
   for (const auto& p : parts) {
-    services.push_back(std::make_unique<Child>(compositorSide(p.argv), env));
-    if (p.socket && !waitUntil([&] { return fs::exists(runtimeDir + "/" + p.socket); })) {
-      error = "mutter: " + p.argv[0] + " did not start";
+    services.push_back(std::make_unique<Child>(compositorSide(p.first), env));
+    if (p.second && !waitUntil([&] { return fs::exists(runtimeDir + "/" + p.second); })) {
+      error = "mutter: " + p.first[0] + " did not start";
       return;
     }
   }
-  std::vector<std::string> argv = {"mutter",
-                                   "--headless",
-                                   "--wayland",
-                                   "--virtual-monitor",
-                                   std::to_string(width) + "x" + std::to_string(height),
-                                   "--wayland-display",
-                                   "wayland-1"};
+  const std::string size = std::to_string(width) + "x" + std::to_string(height);
+  std::vector<std::string> argv = {"mutter", "--headless",        "--wayland", "--virtual-monitor",
+                                   size,     "--wayland-display", "wayland-1"};
   if (!xwayland) argv.push_back("--no-x11");
   server = std::make_unique<Child>(compositorSide(argv), env);
   const std::string tag = "Using public X11 display ";
@@ -95,14 +87,6 @@ Image RemoteMutter::screenshot() {
   return imageFromPpm(std::string(std::istreambuf_iterator<char>(in), {}));
 }
 
-void RemoteMutter::moveTo(int x, int y) {
-  input->send("move " + std::to_string(x) + " " + std::to_string(y));
-}
-
-void RemoteMutter::button(bool press, unsigned linuxCode) {
-  input->send("button " + std::to_string(linuxCode) + (press ? " 1" : " 0"));
-}
-
 void RemoteMutter::key(const std::string& keysym, bool press) {
   input->send("key " + std::to_string(XStringToKeysym(keysym.c_str())) + (press ? " 1" : " 0"));
 }
@@ -110,8 +94,4 @@ void RemoteMutter::key(const std::string& keysym, bool press) {
 void RemoteMutter::touch(const std::string& phase, int x, int y) {
   input->send("touch " + phase +
               (phase == "up" ? "" : " " + std::to_string(x) + " " + std::to_string(y)));
-}
-
-bool RemoteMutter::setScale(double to) {
-  return input->send("scale " + std::to_string(to));
 }

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "compositor.h"
-#include "tests/support/virtual_input.h"
 
 namespace fs = std::filesystem;
 
@@ -28,24 +27,11 @@ static std::string lastLine(const std::string& text) {
   return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
 }
 
-Sway::Sway(int width_, int height_, double scale_, bool xwayland, const std::string& output) {
+Sway::Sway(int width_, int height_, double scale_) {
   name = "sway", width = width_, height = height_, scale = scale_;
   std::ostringstream config;
-  config << "output HEADLESS-1 resolution " << width << "x" << height << " scale " << scale << " "
-         << output << "\n"
-         << (xwayland ? "xwayland force\n" : "xwayland disable\n")
-         // Root's X clients (the tests) are let in; the display is told.
-         << (xwayland ? "exec sh -c 'xhost +si:localuser:root >/dev/null && f=$XDG_RUNTIME_DIR/x "
-                        "&& echo $DISPLAY >$f.new && mv $f.new $f'\n"
-                      : "");
+  config << "output HEADLESS-1 resolution " << width << "x" << height << " scale " << scale << "\n";
   start(config.str(), {"WLR_BACKENDS=headless"});
-  if (xwayland && ok()) {
-    if (!waitUntil([&] { return fs::exists(runtimeDir + "/x"); })) {
-      display.clear(), error = "sway: its Xwayland did not start";
-      return;
-    }
-    std::ifstream(runtimeDir + "/x") >> xDisplay;
-  }
 }
 
 Sway::Sway(Sway& host, int outputs) {
@@ -56,8 +42,8 @@ Sway::Sway(Sway& host, int outputs) {
     host.msg({"for_window", "[title=\"^wlroots - WL-" + std::to_string(i) + "$\"]", "floating",
               "enable,", "move", "position", std::to_string(1280 * (i - 1)), "0"});
   }
-  start("xwayland disable\n", {"WLR_BACKENDS=wayland", "WLR_WL_OUTPUTS=" + std::to_string(outputs),
-                               "WAYLAND_DISPLAY=" + host.runtimeDir + "/" + host.display});
+  start("", {"WLR_BACKENDS=wayland", "WLR_WL_OUTPUTS=" + std::to_string(outputs),
+             "WAYLAND_DISPLAY=" + host.runtimeDir + "/" + host.display});
 }
 
 void Sway::start(const std::string& config, std::vector<std::string> env) {
@@ -67,7 +53,7 @@ void Sway::start(const std::string& config, std::vector<std::string> env) {
     return void(error = "sway: cannot give nobody a runtime directory");
   }
   const std::string file = runtimeDir + "/config";
-  std::ofstream(file) << "output * bg #204060 solid_color\n" << config;
+  std::ofstream(file) << "output * bg #204060 solid_color\nxwayland disable\n" << config;
   env.insert(env.end(), {"XDG_RUNTIME_DIR=" + runtimeDir, "WLR_LIBINPUT_NO_DEVICES=1",
                          "WLR_RENDERER=pixman", "DISPLAY=", "SWAYSOCK="});
   if (env.front() == "WLR_BACKENDS=headless") env.push_back("WAYLAND_DISPLAY=");
@@ -102,14 +88,6 @@ Image Sway::screenshot() {
   std::vector<std::string> argv = {"grim", "-c", "-t", "ppm", "-"};
   if (!output.empty()) argv.insert(argv.end() - 1, {"-o", output});
   return imageFromPpm(commandOutput(compositorSide(argv), clientEnv()));
-}
-
-void Sway::moveTo(int x, int y) {
-  input->send("move " + std::to_string(x) + " " + std::to_string(y));
-}
-
-void Sway::button(bool press, unsigned linuxCode) {
-  input->send("button " + std::to_string(linuxCode) + (press ? " 1" : " 0"));
 }
 
 void Sway::key(const std::string& keysym, bool press) {
