@@ -9,9 +9,21 @@ export BOWLVIEW_WERROR=ON
 bash scripts/install-deps.sh build test wayland windows web package
 # The page first (build-web/page/): the web tests (-L web) load it in headless Chromium.
 bash scripts/web.sh build
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOWLVIEW_TESTS=ON
+# Debian 13's root (none where this machine is Debian 13: "/"): the Wayland sessions run again
+# on its compositors (debian13.*), and the README's build is made and tested there.
+root=$(bash scripts/debian13.sh path)
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOWLVIEW_TESTS=ON \
+  -DBOWLVIEW_COMPOSITOR_ROOT="$root"
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+if [ "$root" != / ]; then
+  # shellcheck disable=SC2016  # expanded in the root
+  bash scripts/debian13.sh run sh -ec 'cd "$1"
+    cmake -S . -B build-debian13 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOWLVIEW_TESTS=ON \
+      -DBOWLVIEW_WINDOWS_TESTS=OFF
+    cmake --build build-debian13 -j"$(nproc)" --target bowlview unit_tests gl_tests mesh_tests
+    ctest --test-dir build-debian13 --output-on-failure -j"$(nproc)" -L "unit|gl"' sh "$PWD"
+fi
 
 # The unit, OpenGL and winx tests again, one session of the viewer on X and one on Wayland with
 # an output unplugged under the box, under AddressSanitizer and UndefinedBehaviorSanitizer.
