@@ -71,21 +71,24 @@ def start():
 
 
 def rescale(scale):
-    """The monitor at the scale it offers nearest scale, in a session made anew: a fraction
-    makes the monitor anew, which ends the stream."""
-    pipeline.set_state(Gst.State.NULL)
-    call(session, "Stop")
+    """The monitor at the scale it offers nearest scale. A fraction, to or from, makes the
+    monitor anew, which ends the stream: the session is then made anew too."""
     config = "org.gnome.Mutter.DisplayConfig"
-    serial, monitors = call("/org/gnome/Mutter/DisplayConfig", "GetCurrentState",
-                            interface=config, service="DisplayConfig")[:2]
+    serial, monitors, logical = call("/org/gnome/Mutter/DisplayConfig", "GetCurrentState",
+                                     interface=config, service="DisplayConfig")[:3]
     (connector, *_), modes, _ = monitors[0]
     mode = next(m for m in modes if m[6].get("is-current"))
     nearest = min(mode[5], key=lambda s: abs(s - scale))
+    anew = logical[0][2] % 1 or nearest % 1
+    if anew:
+        pipeline.set_state(Gst.State.NULL)
+        call(session, "Stop")
     layout = [(0, 0, nearest, 0, True, [(connector, mode[0], {})])]
     call("/org/gnome/Mutter/DisplayConfig", "ApplyMonitorsConfig",
          GLib.Variant("(uua(iiduba(ssa{sv}))a{sv})", (serial, 1, layout, {})),
          interface=config, service="DisplayConfig")
-    start()
+    if anew:
+        start()
 
 
 def latest():
