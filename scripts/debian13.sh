@@ -13,12 +13,12 @@ root=${BOWLVIEW_DEBIAN13_ROOT:-/var/cache/bowlview/debian13}
 
 # What the tests run in it: the compositors, what drives them (D-Bus, PipeWire and Python for
 # mutter's remote desktop, Xvfb and ImageMagick for KWin's and weston's outputs), KWin's
-# protocols for its fake input and output scales. The build's own packages come from
-# install-deps.sh, in the root, as on any new machine.
+# protocols for its fake input and output scales and the style of its title bars (Breeze). The
+# build's own packages come from install-deps.sh, in the root, as on any new machine.
 packages="sway grim wayland-utils mutter gsettings-desktop-schemas kwin-wayland weston xwayland
   dbus-daemon pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-plugins-base
   gir1.2-gstreamer-1.0 python3-gi xvfb x11-xserver-utils imagemagick adwaita-icon-theme
-  plasma-wayland-protocols"
+  plasma-wayland-protocols kwin-style-breeze"
 # The unit and OpenGL tests' own (GoogleTest; the tests' build also looks for XTest and XFixes).
 test_packages="libgtest-dev libxtst-dev libxfixes-dev"
 
