@@ -10,9 +10,7 @@ namespace fs = std::filesystem;
 std::string KWin::root() {
   const char* set = getenv("BOWLVIEW_DEBIAN13_ROOT");  // as scripts/debian13.sh takes it
   const std::string root = set ? set : "/var/cache/bowlview/debian13";
-  const bool made =
-      fs::exists(root + "/.bowlview-root") && fs::exists(root + "/usr/bin/kwin_wayland");
-  return made ? root : "";
+  return fs::exists(root + "/usr/bin/kwin_wayland") ? root : "";
 }
 
 KWin::KWin(int width_, int height_, double scale_)
