@@ -75,6 +75,7 @@ export class Browser {
     const page = new Page(this, targetId, sessionId);
     await page.send('Emulation.setDeviceMetricsOverride',
       { width, height, deviceScaleFactor: dpr, mobile: false });
+    await page.send('Page.enable');  // without it, the script before the page's is not run
     if (before) await page.send('Page.addScriptToEvaluateOnNewDocument', { source: before });
     await page.send('Page.navigate', { url });
     return page;
