@@ -139,12 +139,13 @@ class OnXvfb : public ::testing::Test {
   }
   // Runs body in a child, with a shown window and a client connection of the child's own (X
   // connections do not survive a fork).
-  void inChild(const std::function<void(XClient&, HWND, const WindowInfo&)>& body) {
+  void inChild(const std::function<void(XClient&, HWND, const WindowInfo&)>& body,
+               HCURSOR cursor = NULL) {
     EXPECT_EQ(0, runInChild([&] {
                 XClient client(server_.name);
                 // A title of its own: the last child's window may not be gone yet.
                 const std::string title = "winx test " + std::to_string(getpid());
-                HWND hwnd = makeTestWindow(recordingProc, title.c_str(), 100, 100, side);
+                HWND hwnd = makeTestWindow(recordingProc, title.c_str(), 100, 100, side, cursor);
                 ShowWindow(hwnd, SW_SHOWNORMAL);
                 WindowInfo w;
                 ASSERT_TRUE(client.waitForWindow(title, &w));
@@ -182,6 +183,17 @@ TEST_F(OnXvfb, CaptureEndsWithWmCaptureChanged) {
       EXPECT_EQ(lastSizeType, (WPARAM)SIZE_RESTORED);
     });
   }
+}
+
+// The class cursor (here the I-beam, not the arrow every window starts with) shows once the
+// pointer moves over the window: WM_SETCURSOR's default.
+TEST_F(OnXvfb, TheClassCursorShows) {
+  inChild(
+      [](XClient& client, HWND, const WindowInfo& w) {
+        client.moveTo(w.x + 20, w.y + 20);
+        EXPECT_TRUE(pumpUntil([&] { return client.cursorShown() == client.themeCursor("xterm"); }));
+      },
+      LoadCursorA(NULL, IDC_IBEAM));
 }
 
 // A size imposed from outside is asked back from once; imposed again, it stays: a window
