@@ -139,25 +139,6 @@ describe('Window', () => {
   }
 });
 
-describe('Picture', () => {
-  // At rest, plain, in fog and in wire-frame: the desktop's picture of the same turn.
-  it('is the desktop picture, in fog and in wire-frame too', async () => {
-    const p = await launch({ width: 1000, height: 800 });
-    const c = await open(p);
-    await click(p, c.x + c.width / 2, c.y + c.height / 2);
-    await settled(p, c);
-    matchesReference(await shot(p, c), false, false);
-    await p.key('f');
-    assert.ok(await until(() => backgroundIs(p, c, fog)));
-    matchesReference(await shot(p, c), true, false);
-    await p.key('f');
-    const rest = await shot(p, c);
-    await p.key('p');
-    assert.ok(await until(async () => differing(await shot(p, c), rest) > 1000), 'no wire-frame');
-    matchesReference(await shot(p, c), false, true);
-  });
-});
-
 // The page's last line once the program has ended, or '' if it does not end.
 const ending = async (p) => String(await until(async () => {
   const text = await p.eval(`document.getElementById('status').textContent`);
@@ -165,26 +146,33 @@ const ending = async (p) => String(await until(async () => {
 }) || '');
 
 describe('Input', () => {
-  // Mouse and touch in device pixels, keys by the desktop's rules; Esc ends it.
-  it('turns, stops, switches fog and wire-frame, and ends with Esc', async () => {
+  // Mouse and touch in device pixels, keys by the desktop's rules; at rest, plain, in fog and in
+  // wire-frame, the desktop's picture of the same turn; Esc ends it.
+  it('turns, stops, is the desktop picture in fog and wire-frame too, and ends with Esc', async () => {
     const p = await launch({ width: 1000, height: 800, dpr: 2 });
     const c = await open(p), side = c.width;
     assert.ok(await spinning(p, c), 'not spinning at first');
-    await drag(p, c, side / 2, side / 2, side + 60, side / 3);  // released outside the canvas
-    assert.ok(await spinning(p, c) && await spinning(p, c), 'a drag out of the canvas stopped it');
     await click(p, c.x + side / 2, c.y + side / 2);
     await settled(p, c);
     const rest = await shot(p, c);
+    matchesReference(rest, false, false);
+    await p.key('f');
+    assert.ok(await until(() => backgroundIs(p, c, fog)));
+    matchesReference(await shot(p, c), true, false);
+    await p.key('f');
     await p.key('F');
     await p.key('P');
     await settled(p, c);
     assert.ok(differing(await shot(p, c), rest) < 200, 'still turning after a click, or F or P drew');
     await p.key('p');
     assert.ok(await until(async () => differing(await shot(p, c), rest) > 1000), 'no wire-frame');
+    matchesReference(await shot(p, c), false, true);
     await p.key('p');
     assert.ok(await until(async () => differing(await shot(p, c), rest) < 200), 'p twice is not fill');
     await drag(p, c, side / 2, side / 2, side / 2 + 100, side / 3, true);
     assert.ok(await spinning(p, c), 'a touch drag does not turn it');
+    await drag(p, c, side / 2, side / 2, side + 60, side / 3);  // released outside the canvas
+    assert.ok(await spinning(p, c) && await spinning(p, c), 'a drag out of the canvas stopped it');
     await p.key('Escape', '', 27);
     assert.match(await ending(p), /ended, status 0$/);
     // Two animation frames later, no frame more.
