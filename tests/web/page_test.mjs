@@ -83,10 +83,7 @@ async function drag(p, c, x0, y0, x1, y1, touch = false) {
   for (let i = 1; i <= 10; ++i) await p[type](move, c.x + x0 + (x1 - x0) * i / 10, c.y + y0 + (y1 - y0) * i / 10);
   await p[type](up, c.x + x1, c.y + y1);
 }
-const click = async (p, c, x, y) => {
-  await p.mouse('mousePressed', c.x + x, c.y + y);
-  await p.mouse('mouseReleased', c.x + x, c.y + y);
-};
+const click = async (p, x, y) => { await p.mouse('mousePressed', x, y); await p.mouse('mouseReleased', x, y); };
 
 // The picture at rest against the desktop's render of the same scene; kept on failure.
 function matchesReference(s, fogOn, wireframe) {
@@ -109,10 +106,8 @@ describe('Box', () => {
     ['Enter', (p) => p.key('Enter', '\r', 13)], ['Space', (p) => p.key(' ', ' ', 32)],
     ['Esc', (p) => p.key('Escape', '', 27)],
     ['OK', async (p) => {
-      const r = await p.eval(`(() => { const r = document.querySelector('dialog button')
-        .getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })()`);
-      await p.mouse('mousePressed', r[0], r[1]);
-      await p.mouse('mouseReleased', r[0], r[1]);
+      await click(p, ...await p.eval(`(() => { const r = document.querySelector('dialog button')
+        .getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })()`));
     }]]) {
     it(`shows the controls and goes with ${how}`, async () => {
       const p = await launch();
@@ -144,28 +139,6 @@ describe('Window', () => {
   }
 });
 
-describe('Picture', () => {
-  // At rest, plain, in fog and in wire-frame: the desktop's picture of the same turn.
-  it('is the desktop picture, in fog and in wire-frame too', async () => {
-    const p = await launch({ width: 1000, height: 800 });
-    const c = await open(p);
-    await click(p, c, c.width / 2, c.height / 2);
-    await settled(p, c);
-    matchesReference(await shot(p, c), false, false);
-    await p.key('f');
-    assert.ok(await until(() => backgroundIs(p, c, fog)));
-    matchesReference(await shot(p, c), true, false);
-    await p.key('f');
-    const rest = await shot(p, c);
-    await p.key('p');
-    assert.ok(await until(async () => differing(await shot(p, c), rest) > 1000), 'no wire-frame');
-    matchesReference(await shot(p, c), false, true);
-  });
-});
-
-// Frames drawn so far, once two animation frames have passed: what a frame sent before has done.
-const framesAfterTwo = (p) => p.eval(`new Promise((resolve) => requestAnimationFrame(() =>
-  requestAnimationFrame(() => resolve(window.frames_))))`);
 // The page's last line once the program has ended, or '' if it does not end.
 const ending = async (p) => String(await until(async () => {
   const text = await p.eval(`document.getElementById('status').textContent`);
@@ -173,32 +146,39 @@ const ending = async (p) => String(await until(async () => {
 }) || '');
 
 describe('Input', () => {
-  // Mouse and touch in device pixels, keys by the desktop's rules; Esc ends it.
-  it('turns, stops, switches fog and wire-frame, and ends with Esc', async () => {
+  // Mouse and touch in device pixels, keys by the desktop's rules; at rest, plain, in fog and in
+  // wire-frame, the desktop's picture of the same turn; Esc ends it.
+  it('turns, stops, is the desktop picture in fog and wire-frame too, and ends with Esc', async () => {
     const p = await launch({ width: 1000, height: 800, dpr: 2 });
     const c = await open(p), side = c.width;
     assert.ok(await spinning(p, c), 'not spinning at first');
-    await drag(p, c, side / 2, side / 2, side + 60, side / 3);  // released outside the canvas
-    assert.ok(await spinning(p, c) && await spinning(p, c), 'a drag out of the canvas stopped it');
-    await click(p, c, side / 2, side / 2);
+    await click(p, c.x + side / 2, c.y + side / 2);
     await settled(p, c);
     const rest = await shot(p, c);
-    await settled(p, c);
-    assert.ok(differing(await shot(p, c), rest) < 200, 'a click does not stop it');
+    matchesReference(rest, false, false);
+    await p.key('f');
+    assert.ok(await until(() => backgroundIs(p, c, fog)));
+    matchesReference(await shot(p, c), true, false);
+    await p.key('f');
     await p.key('F');
     await p.key('P');
     await settled(p, c);
-    assert.ok(differing(await shot(p, c), rest) < 200, 'F or P changed the picture');
+    assert.ok(differing(await shot(p, c), rest) < 200, 'still turning after a click, or F or P drew');
     await p.key('p');
     assert.ok(await until(async () => differing(await shot(p, c), rest) > 1000), 'no wire-frame');
+    matchesReference(await shot(p, c), false, true);
     await p.key('p');
     assert.ok(await until(async () => differing(await shot(p, c), rest) < 200), 'p twice is not fill');
     await drag(p, c, side / 2, side / 2, side / 2 + 100, side / 3, true);
     assert.ok(await spinning(p, c), 'a touch drag does not turn it');
+    await drag(p, c, side / 2, side / 2, side + 60, side / 3);  // released outside the canvas
+    assert.ok(await spinning(p, c) && await spinning(p, c), 'a drag out of the canvas stopped it');
     await p.key('Escape', '', 27);
     assert.match(await ending(p), /ended, status 0$/);
-    const frames = await p.eval('window.frames_');
-    assert.equal(await framesAfterTwo(p), frames, 'frames after the end');
+    // Two animation frames later, no frame more.
+    assert.equal(await p.eval(`new Promise((resolve) => { const n = window.frames_;
+      requestAnimationFrame(() => requestAnimationFrame(() => resolve(window.frames_ - n))); })`), 0,
+    'frames after the end');
     assert.equal(await canvas(p), null);
   });
 });
@@ -222,7 +202,7 @@ describe('Hidden', () => {
     assert.equal(await p.eval('window.frames_'), last, 'frames drawn while hidden');
     assert.ok(await taskTime() - before < 0.05, 'time spent while hidden');
     await browser.send('Target.closeTarget', { targetId });
-    await p.front();
+    await p.send('Page.bringToFront');
     assert.ok(await until(() => p.eval(`document.visibilityState == 'visible'`)), 'not shown');
     assert.ok(await spinning(p, c), 'not spinning once shown again');
   });
