@@ -222,3 +222,81 @@ describe('NoWebGL', () => {
     assert.match(await ending(p), /ended, status 1$/);
   });
 });
+
+// The viewport as the device-metrics override makes it: a phone is mobile, with touch, turned
+// when wider than high. While the page runs, a resize or a ratio change.
+async function emulate(p, { width, height, dpr = 1, mobile = false }) {
+  await p.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: dpr, mobile,
+    screenOrientation: width > height ? { type: 'landscapePrimary', angle: 90 } : { type: 'portraitPrimary', angle: 0 } });
+  await p.send('Emulation.setTouchEmulationEnabled', { enabled: mobile, maxTouchPoints: 1 });
+}
+// The canvas is square, 0.8 of the viewport's shorter side, inside it, its buffer its CSS size
+// times the ratio.
+const fits = async (p, { width, height, dpr = 1 }) => {
+  const c = await canvas(p), side = Math.floor(Math.min(width, height) * dpr * 0.8);
+  return !!c && c.bufferWidth === side && c.bufferHeight === side && Math.abs(c.width * dpr - side) < 1 &&
+    Math.abs(c.height * dpr - side) < 1 && c.x + c.width <= width && c.y + c.height <= height;
+};
+
+describe('Screen', () => {
+  // The screen is the viewport, live: the program hears of a new size as of a display change.
+  const phone = { width: 390, height: 844, dpr: 3, mobile: true };
+  for (const [name, from, to] of [
+    ['a smaller viewport', { width: 1280, height: 1024 }, { width: 800, height: 600 }],
+    ['a ratio of 2', { width: 1000, height: 800 }, { width: 1000, height: 800, dpr: 2 }],
+    ['a ratio of 2 over as many device pixels', { width: 1000, height: 800 }, { width: 500, height: 400, dpr: 2 }],
+    ['a phone turned', phone, { ...phone, width: 844, height: 390 }]]) {
+    it(`follows ${name}`, async () => {
+      const p = await launch();
+      await emulate(p, from);
+      assert.ok(await until(() => p.eval(`(() => { const r = document.querySelector('dialog')
+        .getBoundingClientRect(); return r.left >= 0 && r.top >= 0 && r.right <= innerWidth &&
+        r.bottom <= innerHeight; })()`)), 'the box is off the screen');
+      await open(p);
+      assert.ok(await until(() => fits(p, from)), JSON.stringify(await canvas(p)));
+      await emulate(p, to);
+      assert.ok(await until(() => fits(p, to)), JSON.stringify(await canvas(p)));
+      assert.ok(await spinning(p, await canvas(p)), 'not drawing after the change');
+    });
+  }
+});
+
+describe('ContextLoss', () => {
+  // A lost context: no frame is drawn into it; back, the desktop's picture again; never back,
+  // Esc still ends the program.
+  for (const back of [true, false]) {
+    it(back ? 'draws nothing while lost, then the same picture' : 'ends with Esc while lost', async () => {
+      const p = await launch({ width: 1000, height: 800 });
+      const c = await open(p);
+      await p.eval(`(window.lose_ = document.querySelector('canvas:not([hidden])').getContext('webgl')
+        .getExtension('WEBGL_lose_context')).loseContext()`);
+      const frames = await p.eval(`new Promise((r) => requestAnimationFrame(() =>
+        requestAnimationFrame(() => r(window.frames_))))`);
+      await new Promise((r) => setTimeout(r, 1000));  // a measurement: a second lost
+      assert.equal(await p.eval('window.frames_'), frames, 'frames drawn while lost');
+      if (!back) {
+        await p.key('Escape', '', 27);
+        return assert.match(await ending(p), /ended, status 0$/);
+      }
+      await p.eval('lose_.restoreContext()');
+      assert.ok(await spinning(p, c), 'not drawing once restored');
+      await click(p, c.x + c.width / 2, c.y + c.height / 2);
+      await settled(p, c);
+      matchesReference(await shot(p, c), false, false);
+    });
+  }
+});
+
+describe('Names', () => {
+  // The box is a dialog named by its caption, described by its text; the canvas an image named
+  // by the window's title.
+  it('names the box and the window', async () => {
+    const p = await launch();
+    const named = async (role) => (await p.send('Accessibility.getFullAXTree')).nodes
+      .filter((n) => n.role?.value === role).map((n) => [n.name?.value, n.description?.value]);
+    assert.deepEqual(await named('dialog'), [[caption,
+      '------- keys: f,p --- mouse: touch the window image for movement-----']]);
+    await open(p);
+    assert.deepEqual(await named('image'), [[' KEYS:f,p and MOUSE ', undefined]]);
+  });
+});
