@@ -226,16 +226,17 @@ describe('NoWebGL', () => {
 // The viewport as the device-metrics override makes it: a phone is mobile, with touch, turned
 // when wider than high. While the page runs, a resize or a ratio change.
 async function emulate(p, { width, height, dpr = 1, mobile = false }) {
-  await p.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: dpr, mobile,
-    screenOrientation: width > height ? { type: 'landscapePrimary', angle: 90 } : { type: 'portraitPrimary', angle: 0 } });
+  const [type, angle] = width > height ? ['landscapePrimary', 90] : ['portraitPrimary', 0];
+  await p.send('Emulation.setDeviceMetricsOverride',
+    { width, height, deviceScaleFactor: dpr, mobile, screenOrientation: { type, angle } });
   await p.send('Emulation.setTouchEmulationEnabled', { enabled: mobile, maxTouchPoints: 1 });
 }
-// The canvas is square, 0.8 of the viewport's shorter side, inside it, its buffer its CSS size
-// times the ratio.
+// The canvas is square, 0.8 of the viewport's shorter side (so inside it), its buffer its CSS
+// size times the ratio.
 const fits = async (p, { width, height, dpr = 1 }) => {
   const c = await canvas(p), side = Math.floor(Math.min(width, height) * dpr * 0.8);
-  return !!c && c.bufferWidth === side && c.bufferHeight === side && Math.abs(c.width * dpr - side) < 1 &&
-    Math.abs(c.height * dpr - side) < 1 && c.x + c.width <= width && c.y + c.height <= height;
+  return !!c && [c.bufferWidth, c.bufferHeight, c.width * dpr, c.height * dpr]
+    .every((v) => Math.round(v) === side) && c.x === 0 && c.y === 0;
 };
 
 describe('Screen', () => {
@@ -244,7 +245,8 @@ describe('Screen', () => {
   for (const [name, from, to] of [
     ['a smaller viewport', { width: 1280, height: 1024 }, { width: 800, height: 600 }],
     ['a ratio of 2', { width: 1000, height: 800 }, { width: 1000, height: 800, dpr: 2 }],
-    ['a ratio of 2 over as many device pixels', { width: 1000, height: 800 }, { width: 500, height: 400, dpr: 2 }],
+    ['a ratio of 2 over as many device pixels', { width: 1000, height: 800 },
+      { width: 500, height: 400, dpr: 2 }],
     ['a phone turned', phone, { ...phone, width: 844, height: 390 }]]) {
     it(`follows ${name}`, async () => {
       const p = await launch();
@@ -262,7 +264,7 @@ describe('ContextLoss', () => {
   // A lost context: no frame is drawn into it; back, the desktop's picture again; never back,
   // Esc still ends the program.
   for (const back of [true, false]) {
-    it(back ? 'draws nothing while lost, then the same picture' : 'ends with Esc while lost', async () => {
+    it(back ? 'draws nothing while lost, then the same picture' : 'ends with Esc, lost', async () => {
       const p = await launch({ width: 1000, height: 800 });
       const c = await open(p);
       await p.eval(`(window.lose_ = document.querySelector('canvas:not([hidden])').getContext('webgl')
@@ -307,7 +309,7 @@ describe('Offline', () => {
     const own = await serve(dir), p = await browser.open(own.url, { before: frameCounter });
     const up = (test) => until(() => p.eval(test).catch(() => false));
     try {
-      assert.ok(await up(`navigator.serviceWorker.getRegistration().then((r) => !!r?.active)`), 'no worker');
+      assert.ok(await up(`navigator.serviceWorker.getRegistration().then((r) => !!r?.active)`));
       assert.deepEqual((await p.send('Page.getInstallabilityErrors')).installabilityErrors, []);
       fs.rmSync(dir, { recursive: true });
       await p.send('Page.reload');
