@@ -124,21 +124,6 @@ describe('Box', () => {
   }
 });
 
-describe('Window', () => {
-  // The canvas is square, 0.8 times the viewport's height, its buffer that times the device
-  // pixel ratio; the window's title is the document's.
-  for (const dpr of [1, 1.5, 2]) {
-    it(`is 0.8 of the viewport high at devicePixelRatio ${dpr}`, async () => {
-      const p = await launch({ width: 1000, height: 800, dpr });
-      const c = await open(p);
-      const side = Math.floor(800 * dpr * 0.8);
-      assert.deepEqual([c.bufferWidth, c.bufferHeight, c.width * dpr, c.height * dpr],
-        [side, side, side, side]);
-      assert.equal(await p.eval('document.title'), 'KEYS:f,p and MOUSE');
-    });
-  }
-});
-
 // The page's last line once the program has ended, or '' if it does not end.
 const ending = async (p) => String(await until(async () => {
   const text = await p.eval(`document.getElementById('status').textContent`);
@@ -240,11 +225,13 @@ const fits = async (p, { width, height, dpr = 1 }) => {
 };
 
 describe('Screen', () => {
-  // The screen is the viewport, live: the program hears of a new size as of a display change.
+  // The screen is the viewport, at start and live: the program hears of a new size as of a
+  // display change.
   const phone = { width: 390, height: 844, dpr: 3, mobile: true };
   for (const [name, from, to] of [
     ['a smaller viewport', { width: 1280, height: 1024 }, { width: 800, height: 600 }],
     ['a ratio of 2', { width: 1000, height: 800 }, { width: 1000, height: 800, dpr: 2 }],
+    ['a ratio of 1.5', { width: 1000, height: 800, dpr: 2 }, { width: 1000, height: 800, dpr: 1.5 }],
     ['a ratio of 2 over as many device pixels', { width: 1000, height: 800 },
       { width: 500, height: 400, dpr: 2 }],
     ['a phone turned', phone, { ...phone, width: 844, height: 390 }]]) {
@@ -288,7 +275,7 @@ describe('ContextLoss', () => {
 
 describe('Names', () => {
   // The box is a dialog named by its caption, described by its text; the canvas an image named
-  // by the window's title.
+  // by the window's title, which is the document's too.
   it('names the box and the window', async () => {
     const p = await launch();
     const named = async (role) => (await p.send('Accessibility.getFullAXTree')).nodes
@@ -297,6 +284,7 @@ describe('Names', () => {
       '------- keys: f,p --- mouse: touch the window image for movement-----']]);
     await open(p);
     assert.deepEqual(await named('image'), [[' KEYS:f,p and MOUSE ', undefined]]);
+    assert.equal(await p.eval('document.title'), 'KEYS:f,p and MOUSE');
   });
 });
 
