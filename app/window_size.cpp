@@ -4,8 +4,12 @@
 
 #include "app/state.h"
 
+int windowSideForScreen(int width, int height) {
+  // The shorter side: on a portrait screen (a phone) the height would not fit across.
+  return (int)((width < height ? width : height) * 0.8);
+}
+
 void sizeWindowForScreen(void) {
-  // Both sides from the height, each in double precision and truncated: the window is square.
-  winWidth = (int)(GetSystemMetrics(SM_CYSCREEN) * 0.8);
-  winHeight = (int)(GetSystemMetrics(SM_CYSCREEN) * 0.8);
+  winWidth = winHeight =
+      windowSideForScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }

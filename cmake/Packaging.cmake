@@ -17,7 +17,8 @@ set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/SourceDateEpoch.cmake)
 set(CPACK_BOWLVIEW_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 
 if(EMSCRIPTEN)
-  # The page's folder as it is served: index.html, the program's JavaScript and WebAssembly.
+  # The page's folder as it is served: index.html, the program's JavaScript and WebAssembly, the
+  # manifest, its icons and the service worker.
   install(DIRECTORY ${CMAKE_BINARY_DIR}/page/ DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME web)

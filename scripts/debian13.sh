@@ -2,26 +2,17 @@
 # Today's Debian (13, trixie) in a minimal root of its own, made once and kept: the viewer is
 # built and tested in it as on a new Debian 13 machine, and the Wayland tests run its
 # compositors (sway 1.10, mutter 48, KWin 6.3, weston 14) from it.
-#   scripts/debian13.sh path        makes the root where it is missing or out of date; prints it
+#   scripts/debian13.sh path        makes the root where it is missing, installs in it what this
+#                                   tree's install-deps.sh names and it lacks; prints where it is
 #   scripts/debian13.sh run CMD...  runs CMD in it as root, with /dev, /proc, /sys, /tmp and this
 #                                   tree at the same paths as here (in a private mount namespace:
 #                                   nothing stays mounted once CMD ends), as CMD's own process
 # The root is BOWLVIEW_DEBIAN13_ROOT, /var/cache/bowlview/debian13 where unset. On Debian 13
 # itself there is none to make: the root is /, and CMD runs here.
 set -euo pipefail
+export PATH="$PATH:/usr/sbin:/sbin"  # chroot, wherever this is called from
 tree=$(cd "$(dirname "$0")/.." && pwd)
 root=${BOWLVIEW_DEBIAN13_ROOT:-/var/cache/bowlview/debian13}
-
-# What the tests run in it: the compositors, what drives them (D-Bus, PipeWire and Python for
-# mutter's remote desktop, Xvfb and ImageMagick for KWin's and weston's outputs), KWin's
-# protocols for its fake input and output scales. The build's own packages come from
-# install-deps.sh, in the root, as on any new machine.
-packages="sway grim wayland-utils mutter gsettings-desktop-schemas kwin-wayland weston xwayland
-  dbus-daemon pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-plugins-base
-  gir1.2-gstreamer-1.0 python3-gi xvfb x11-xserver-utils imagemagick adwaita-icon-theme
-  plasma-wayland-protocols"
-# The unit and OpenGL tests' own (GoogleTest; the tests' build also looks for XTest and XFixes).
-test_packages="libgtest-dev libopengl-dev libxtst-dev libxfixes-dev"
 
 # Replaces this shell, so that CMD keeps its process id (tests stop and signal it).
 in_root() {
@@ -34,26 +25,21 @@ in_root() {
 }
 
 make_root() {
-  local stamp
-  stamp=$(echo "$packages $test_packages" | sha256sum | cut -c1-16)
-  if [ "$(cat "$root/.bowlview-root" 2>/dev/null)" != "$stamp" ]; then
+  if [ ! -x "$root/usr/bin/apt-get" ]; then
     if [ "$(id -u)" -ne 0 ]; then
       echo "debian13: making the Debian 13 root needs root (mmdebstrap, chroot)" >&2
       exit 1
     fi
-    bash "$tree/scripts/install-deps.sh" debian13
-    echo "debian13: making a Debian 13 root in $root (about 1.5 GB, once)" >&2
+    bash "$tree/scripts/install-deps.sh" debian13-root
+    echo "debian13: making a Debian 13 root in $root (about 2 GB, once)" >&2
     rm -rf "$root.new"
     mkdir -p "$(dirname "$root")"
-    # shellcheck disable=SC2086  # the lists are words
-    mmdebstrap --quiet --variant=apt --include="$(echo $packages $test_packages | tr ' ' ,)" \
-      trixie "$root.new"
-    echo "$stamp" >"$root.new/.bowlview-root"
-    rm -rf "$root"
+    mmdebstrap --quiet --variant=apt trixie "$root.new"
     mv "$root.new" "$root"
   fi
-  # The viewer's build needs, as this tree names them: nothing to do where none is missing.
-  (in_root bash "$tree/scripts/install-deps.sh" build >&2)
+  # What the viewer's build and the tests run there need, as this tree names them: nothing to
+  # do where nothing is missing.
+  (in_root bash "$tree/scripts/install-deps.sh" build debian13 >&2)
 }
 
 this_is_13=false
@@ -73,7 +59,7 @@ case "${1:-}" in
   run)
     shift
     if $this_is_13; then exec "$@"; fi
-    [ -f "$root/.bowlview-root" ] || { echo "debian13: no root in $root: run '$0 path' first" >&2; exit 1; }
+    [ -x "$root/usr/bin/apt-get" ] || { echo "debian13: no root in $root: run '$0 path' first" >&2; exit 1; }
     in_root "$@"
     ;;
   *)

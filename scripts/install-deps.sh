@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, if any are missing.
-#   scripts/install-deps.sh build|record|test|wayland|windows|web|package|bench|debian13 ...
+#   scripts/install-deps.sh build|record|test|wayland|windows|web|package|bench|debian13-root|debian13 ...
 # As root it runs apt-get; otherwise it prints the exact command and fails.
 set -euo pipefail
 
@@ -29,9 +29,17 @@ packages_for() {
     web) echo "emscripten nodejs python3 chromium" ;;
     package) echo "dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal" ;;
     bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox" ;;
-    # Today's Debian in a root of its own (scripts/debian13.sh).
-    debian13) echo "mmdebstrap debian-archive-keyring" ;;
-    *) echo "install-deps: unknown group '$1' (build, record, test, wayland, windows, web, package, bench, debian13)" >&2; exit 2 ;;
+    # Today's Debian in a root of its own (scripts/debian13.sh): what makes it, here; and, in it,
+    # what the tests run there: the compositors and what drives them (D-Bus, PipeWire and Python
+    # for mutter's remote desktop, Xvfb and ImageMagick for KWin's and weston's outputs, KWin's
+    # protocols and title bars), and the unit and OpenGL tests' build.
+    debian13-root) echo "mmdebstrap debian-archive-keyring" ;;
+    debian13) echo "sway grim wayland-utils mutter gsettings-desktop-schemas kwin-wayland \
+      kwin-style-breeze plasma-wayland-protocols weston xwayland dbus-daemon pipewire wireplumber \
+      gstreamer1.0-pipewire gstreamer1.0-plugins-base gir1.2-gstreamer-1.0 python3-gi xvfb \
+      x11-xserver-utils imagemagick adwaita-icon-theme libgtest-dev libopengl-dev libxtst-dev \
+      libxfixes-dev" ;;
+    *) echo "install-deps: unknown group '$1' (build, record, test, wayland, windows, web, package, bench, debian13-root, debian13)" >&2; exit 2 ;;
   esac
 }
 

@@ -43,7 +43,7 @@ UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
 deb=$(ls build/packages/*.deb)
 ls build/packages/*.tar.gz build/windows/packages/*.zip build/windows/packages/*.exe \
   build-web/packages/bowlview-*-web.zip
-unzip -l build-web/packages/*-web.zip | grep -E ' bowlview-[^/]*-web/(index.html|bowlview.js|bowlview.wasm)$' | wc -l | grep -qx 3
+unzip -l build-web/packages/*-web.zip | grep -E ' bowlview-[^/]*-web/(index.html|bowlview.js|bowlview.wasm|manifest.webmanifest|service_worker.js|icons/bowlview-(32|128|256).png)$' | wc -l | grep -qx 8
 lintian --fail-on error,warning --info "$deb"
 desktop-file-validate packaging/*.desktop
 appstreamcli validate --no-net packaging/*.metainfo.xml

@@ -120,27 +120,6 @@ class Viewer : public ::testing::Test {
     return s.width > 4 && near(s.at(3, 3), colour) && near(s.at(s.width - 4, 3), colour);
   }
 
-  // Whether the window's size stops changing within ms: no ConfigureNotify for 300 ms.
-  bool settlesWithin(int ms) {
-    XSelectInput(x_->d, window_.id, StructureNotifyMask);
-    int last = 0, now = 0;
-    for (XEvent e; now - last < 300 && now < ms + 300; now += 10, sleepMs(10)) {
-      while (XPending(x_->d) && !XNextEvent(x_->d, &e)) {
-        if (e.type == ConfigureNotify) last = now;
-      }
-    }
-    return now - last >= 300;
-  }
-
-  // Presses at (x0, y0) in the window, moves to (x1, y1) in ten steps, and releases there.
-  void drag(int x0, int y0, int x1, int y1) {
-    x_->moveTo(window_.x + x0, window_.y + y0), x_->button(1, true);
-    for (int i = 1; i <= 10; ++i) {
-      x_->moveTo(window_.x + x0 + (x1 - x0) * i / 10, window_.y + y0 + (y1 - y0) * i / 10);
-    }
-    x_->button(1, false);
-  }
-
   // Input is handled in order: once fog on and off again are on screen, everything sent
   // before them has been handled and drawn.
   bool settled() {
@@ -226,9 +205,8 @@ TEST_F(Viewer, ControlsBoxFirstThenTheWindowOnThePrimaryMonitor) {
       EXPECT_NEAR((double)box.width / first.width, c.dpi ? 2 : 1, 0.2) << c.dpi;
       EXPECT_NEAR((double)box.height / first.height, c.dpi ? 2 : 1, 0.2) << c.dpi;
     }
-    EXPECT_TRUE(box.x >= p.x && box.y >= p.y && box.x + box.width <= p.x + p.width &&
-                box.y + box.height <= p.y + p.height)
-        << c.dpi << ": the box leaves its monitor, " << box.width << "x" << box.height;
+    // Centred and no larger: within its monitor.
+    EXPECT_TRUE(box.width <= p.width && box.height <= p.height) << c.dpi << ": " << box.width;
     EXPECT_NEAR(box.x + box.width / 2, p.x + p.width / 2, 1) << c.screen;
     EXPECT_NEAR(box.y + box.height / 2, p.y + p.height / 2, 1) << c.screen;
     EXPECT_FALSE(x_->waitForWindow(windowTitle, nullptr, 0))
@@ -294,11 +272,18 @@ TEST_F(Viewer, UnderWindowManagers) {
               (std::vector<long>{0, 0, 819, 819}))
         << wm;
     EXPECT_TRUE(settled()) << wm << ": keys did not reach the window without a click";
-    // As a pager asks (source 2): add maximised, then fullscreen.
+    // As a pager asks (source 2): add maximised, then fullscreen. Over once no ConfigureNotify
+    // comes for 300 ms, within a second.
+    XSelectInput(x_->d, window_.id, StructureNotifyMask);
     for (const char* state : {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_FULLSCREEN"}) {
       x_->send(window_.id, "_NET_WM_STATE",
                {1, (long)x_->atom(state), (long)x_->atom("_NET_WM_STATE_MAXIMIZED_HORZ"), 2}, true);
-      EXPECT_TRUE(settlesWithin(1000)) << wm << ": " << state << " does not end";
+      int last = 0, now = 0;
+      for (XEvent e; now - last < 300 && now < 1300; now += 10, sleepMs(10)) {
+        while (XPending(x_->d) && !XNextEvent(x_->d, &e))
+          last = e.type == ConfigureNotify ? now : last;
+      }
+      EXPECT_GE(now - last, 300) << wm << ": " << state << " does not end";
     }
     x_->send(window_.id, "_NET_CLOSE_WINDOW", {0, 2}, true);
     EXPECT_EQ(viewer_->wait(10000), 0) << wm;
@@ -306,41 +291,42 @@ TEST_F(Viewer, UnderWindowManagers) {
   }
 }
 
-// It spins from the first frame; a click stops it, a drag leaves it spinning again, and
-// another click stops it. Then f and p toggle fog and wire-frame, other keys (F, P, x, J,
-// Ctrl+3) do nothing; Esc ends with status 0. (The test command runs this one under memcheck
-// too.)
+// It spins from the first frame, and a click stops it. At rest it shows what the scene code draws
+// headless after some number of spin frames (0.2 degrees a frame about one axis: 1800 cover a
+// turn; 0.5 % may differ); p shows the wire-frame and p again the bowl. Other keys (F, P, x, J,
+// Ctrl+3) do nothing; a drag leaves it spinning again; Esc ends with status 0. (The test command
+// runs this one under memcheck too.)
 TEST_F(Viewer, FogAndWireframeKeysAndNothingElseThenEscape) {
   start();
   const Image first = shot();
   EXPECT_TRUE(until([&] { return !samePicture(shot(), first); })) << "not spinning at first";
   ASSERT_TRUE(stop()) << "fog did not come and go";
   const Image stopped = shot();
-  ASSERT_TRUE(settled());
-  EXPECT_TRUE(samePicture(shot(), stopped)) << "still turning after a click";
-  drag(300, 400, 500, 300);
-  EXPECT_TRUE(until([&] { return !samePicture(shot(), stopped); })) << "the drag did not turn it";
-  const Image dragged = shot();
-  EXPECT_TRUE(until([&] { return !samePicture(shot(), dragged); })) << "not spinning after it";
-  ASSERT_TRUE(stop());
-  const Image filled = shot();
-  x_->key(XK_f, XK_Shift_L), x_->key(XK_p, XK_Shift_L), x_->key(XK_x), x_->key(XK_j, XK_Shift_L);
-  x_->key(XK_3, XK_Control_L);  // Windows types nothing for it (X would type Esc)
-  ASSERT_TRUE(settled());
-  EXPECT_TRUE(samePicture(shot(), filled));
+  const int limit = (stopped.width + 1) / 2 * ((stopped.height + 1) / 2) / 200;
+  EXPECT_LT(differsFromReference(stopped, outer(window_).width), limit) << "at rest, not headless";
   x_->key(XK_p);
   Image wire;
-  EXPECT_TRUE(until([&] { return !samePicture(wire = shot(), filled); })) << "no wire-frame";
-  // Inside the filled bowl's outline, the background now shows between the lines.
+  EXPECT_TRUE(until([&] { return !samePicture(wire = shot(), stopped); })) << "no wire-frame";
+  // Inside the bowl's outline, the background now shows between the lines.
   int bowl = 0, showsThrough = 0;
-  for (int i = 0; i < filled.width * filled.height; ++i) {
-    const bool inside = !near(&filled.rgb[(size_t)i * 3], plainBackground, 8);
+  for (int i = 0; i < stopped.width * stopped.height; ++i) {
+    const bool inside = !near(&stopped.rgb[(size_t)i * 3], plainBackground, 8);
     bowl += inside;
     showsThrough += inside && near(&wire.rgb[(size_t)i * 3], plainBackground, 8);
   }
   EXPECT_TRUE(bowl > 10000 && showsThrough > bowl / 4 && showsThrough < bowl) << showsThrough;
   x_->key(XK_p);
-  EXPECT_TRUE(until([&] { return samePicture(shot(), filled); }));
+  x_->key(XK_f, XK_Shift_L), x_->key(XK_p, XK_Shift_L), x_->key(XK_x), x_->key(XK_j, XK_Shift_L);
+  x_->key(XK_3, XK_Control_L);  // Windows types nothing for it (X would type Esc)
+  ASSERT_TRUE(settled());
+  EXPECT_TRUE(samePicture(shot(), stopped))
+      << "turning after a click, p twice not fill, or a key drew";
+  x_->moveTo(window_.x + 300, window_.y + 400), x_->button(1, true);
+  for (int i = 1; i <= 10; ++i) x_->moveTo(window_.x + 300 + 20 * i, window_.y + 400 - 10 * i);
+  x_->button(1, false);
+  EXPECT_TRUE(until([&] { return !samePicture(shot(), stopped); })) << "the drag did not turn it";
+  const Image dragged = shot();
+  EXPECT_TRUE(until([&] { return !samePicture(shot(), dragged); })) << "not spinning after it";
   x_->key(XK_Escape);
   EXPECT_EQ(viewer_->wait(10000 * patience_), 0) << viewer_->stderrText();
 }
@@ -390,6 +376,8 @@ TEST_F(Viewer, ClaimsOfOtherClientsAndADeadManagerNeitherFreezeNorClose) {
     const Image now = shot();
     EXPECT_TRUE(until([&] { return !samePicture(shot(), now); })) << c << ": the picture froze";
     EXPECT_TRUE(viewer_->running()) << c;
+    x_->send(window_.id, "WM_PROTOCOLS", {(long)x_->atom("WM_DELETE_WINDOW")}, false);
+    EXPECT_EQ(viewer_->wait(10000), 0) << c << ": the close button";
     TearDown();
   }
 }
@@ -445,22 +433,6 @@ TEST_F(Viewer, FailedStartsSayWhyAndEndWithStatusOne) {
   const std::string err = viewer_->stderrText();
   EXPECT_EQ(err.find("winx: lost the connection to X display"), 0u) << err;
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-}
-
-// At rest, the window shows what the scene code draws headless after some number of spin
-// frames (0.2 degrees a frame about one axis: 1800 frames cover a turn). The window's close
-// button then ends it with status 0.
-TEST_F(Viewer, AtRestItShowsTheReferenceRenderThenCloses) {
-  start();
-  ASSERT_TRUE(stop());
-  const Image s = shot();
-  const int side = outer(window_).width;
-  // 0.5% may differ.
-  const int best = differsFromReference(s, side);
-  EXPECT_LT(best, ((s.width + 1) / 2) * ((s.height + 1) / 2) / 200)
-      << "at best " << best * 400.0 / (s.width * s.height) << "% of pixels differ";
-  x_->send(window_.id, "WM_PROTOCOLS", {(long)x_->atom("WM_DELETE_WINDOW")}, false);
-  EXPECT_EQ(viewer_->wait(10000), 0);
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ static std::string root() {
 std::vector<std::string> compositorSide(std::vector<std::string> argv) {
   if (root().empty()) return argv;
   std::vector<std::string> in = {"/usr/bin/env", "BOWLVIEW_DEBIAN13_ROOT=" + root(), "bash",
-                                 BOWLVIEW_DEBIAN13_SH, "run"};
+                                 BOWLVIEW_DEBIAN13, "run"};
   in.insert(in.end(), argv.begin(), argv.end());
   return in;
 }

@@ -1,7 +1,8 @@
 // Real Wayland compositors for end-to-end tests, each private to one test: sway headless, weston
-// inside a private Xvfb, mutter headless. One shape for all, so that a test runs the same steps on
-// each: start, give a client the environment, look at the output, send input. Their side (the
-// compositors and their tools) runs here or in a Debian root: see compositorSide().
+// inside a private Xvfb, mutter headless, KWin in Debian 13's root. One shape for all, so that a
+// test runs the same steps on each: start, give a client the environment, look at the output,
+// send input. Their side (the compositors and their tools) runs here or in a Debian root: see
+// compositorSide().
 #pragma once
 
 #include <memory>
@@ -34,7 +35,7 @@ class Compositor {
   void click(int x, int y) { moveTo(x, y), button(true), button(false); }
   void tap(const std::string& keysym) { key(keysym, true), key(keysym, false); }
 
-  std::string name;                  // sway, weston, mutter
+  std::string name;                  // sway, weston, mutter, kwin
   int width = 0, height = 0;         // the output's physical size
   double scale = 1;                  // its scale
   std::string runtimeDir, display;   // display empty if it did not start
@@ -106,6 +107,28 @@ class RemoteMutter : public Compositor {
   void touch(const std::string& phase, int x = 0, int y = 0);
 
   std::vector<std::unique_ptr<Child>> services;  // the D-Bus session, PipeWire, WirePlumber
+};
+
+// KWin, KDE's compositor, run in Debian 13's root (scripts/debian13.sh), in a D-Bus session
+// and a home of its own, its output a window of a private Xvfb as large: pictures read from the
+// Xvfb, whose X cursor is its pointer's. Input (pointer, keys and touch) through its fake input,
+// and the output's scale as its display settings set it, both by virtual_input_client.
+class KWin : public Compositor {
+ public:
+  KWin(int width, int height, double scale = 1);
+  ~KWin() override;
+  // Debian 13's root; empty if it is not made, or has no KWin.
+  static std::string root();
+  Image screenshot() override { return x->grab(0, 0, width, height); }
+  void moveTo(int x, int y) override;
+  void button(bool press, unsigned linuxCode = 0x110) override;
+  void key(const std::string& keysym, bool press) override;
+  // The first finger: "down" or "motion" at (x, y) in physical pixels, or "up".
+  void touch(const std::string& phase, int x = 0, int y = 0);
+
+  Xvfb xvfb;
+  std::unique_ptr<XClient> x;
+  std::unique_ptr<VirtualInput> input;
 };
 
 // argv as the compositors' side runs it, as the same process: here, or in the Debian root that

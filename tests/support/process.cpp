@@ -31,26 +31,23 @@ Child::Child(const std::function<void()>& body) {
   });
 }
 
-Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-             bool keepStdout) {
+Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
   char path[] = "/tmp/bowlview-test-stderr-XXXXXX", outPath[] = "/tmp/bowlview-test-stdout-XXXXXX";
-  const int fd = mkstemp(path), out = keepStdout ? mkstemp(outPath) : -1;
-  stderrPath_ = path;
-  if (keepStdout) stdoutPath_ = outPath;
+  const int fd = mkstemp(path), out = mkstemp(outPath);
+  stderrPath_ = path, stdoutPath_ = outPath;
   start([&] {
     for (const std::string& e : env) {
       const std::string name = e.substr(0, e.find('=')), value = e.substr(e.find('=') + 1);
       value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
     }
-    dup2(open("/dev/null", O_RDWR), 0), dup2(out >= 0 ? out : 0, 1), dup2(fd, 2);
+    dup2(open("/dev/null", O_RDONLY), 0), dup2(out, 1), dup2(fd, 2);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     execvp(args[0], args.data());
     _exit(127);
   });
-  close(fd);
-  if (out >= 0) close(out);
+  close(fd), close(out);
 }
 
 void Child::start(const std::function<void()>& inChild) {
@@ -98,7 +95,7 @@ std::string Child::stdoutText() const {
 
 std::string commandOutput(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                           int timeoutMs) {
-  Child child(argv, env, true);
+  Child child(argv, env);
   child.wait(timeoutMs);
   return child.stdoutText();
 }

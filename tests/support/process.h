@@ -13,13 +13,12 @@ void sleepMs(int ms);  // for measurements over time (benchmarks); tests wait fo
 
 // A child process in its own process group, killed with its group if still running at the end:
 // a body run in a fork (status 0 if none of its assertions failed, else 1), or a command with
-// extra NAME=value settings ("NAME=" removes NAME) whose stderr is kept (and stdout if asked). The
+// extra NAME=value settings ("NAME=" removes NAME) whose stderr and stdout are kept. The
 // Win32 layer keeps one X connection per process, so a test that uses it runs it in a child.
 class Child {
  public:
   explicit Child(const std::function<void()>& body);
-  Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-        bool keepStdout = false);
+  Child(const std::vector<std::string>& argv, const std::vector<std::string>& env);
   ~Child();
   pid_t pid() const { return pid_; }
   bool running();

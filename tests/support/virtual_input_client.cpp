@@ -1,10 +1,13 @@
 // A Wayland client that gives a compositor's seat a pointer and a keyboard: headless compositors
-// have no input devices, so their clients see a seat with neither. It lives until its standard
+// have no input devices, so their clients see a seat with neither. A virtual pointer and keyboard
+// on wlroots; KWin's fake input where offered, which has touch too. It lives until its standard
 // input closes, reading one command a line, and answers each with "ok" once the compositor has
 // seen it (or "error ..."):
 //   move X Y          pointer to (X, Y) of the output, in physical pixels
 //   button CODE 1|0   press or release a button (Linux code: 272 is the left one)
 //   key KEYSYM 1|0    press or release the key that gives KEYSYM (an xkb name: a, Escape, Shift_L)
+//   touch down|motion X Y, touch up   the first finger (fake input only)
+//   scale S           the output's scale, as KWin's display settings set it (its output management)
 // Usage: virtual_input_client WIDTH HEIGHT [LAYOUT]   (the output's physical size; layout us)
 #include <sys/mman.h>
 #include <unistd.h>
@@ -18,22 +21,35 @@
 #include <sstream>
 #include <string>
 
+#include "fake-input-client-protocol.h"
+#include "kde-output-device-v2-client-protocol.h"
+#include "kde-output-management-v2-client-protocol.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
 static wl_seat* seat;
 static zwlr_virtual_pointer_manager_v1* pointerManager;
 static zwp_virtual_keyboard_manager_v1* keyboardManager;
+static org_kde_kwin_fake_input* fakeInput;
+static kde_output_management_v2* outputManagement;
+static kde_output_device_v2* outputDevice;
 
+// The first of each global we use, at the version we need.
 static void global(void*, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
-  if (!strcmp(interface, wl_seat_interface.name) && !seat) {
-    seat = (wl_seat*)wl_registry_bind(registry, name, &wl_seat_interface, 1);
-  } else if (!strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name)) {
-    pointerManager = (zwlr_virtual_pointer_manager_v1*)wl_registry_bind(
-        registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1);
-  } else if (!strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name)) {
-    keyboardManager = (zwp_virtual_keyboard_manager_v1*)wl_registry_bind(
-        registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1);
+  const struct {
+    const wl_interface* interface;
+    uint32_t version;
+    void* to;
+  } wanted[] = {{&wl_seat_interface, 1, &seat},
+                {&zwlr_virtual_pointer_manager_v1_interface, 1, &pointerManager},
+                {&zwp_virtual_keyboard_manager_v1_interface, 1, &keyboardManager},
+                {&org_kde_kwin_fake_input_interface, 4, &fakeInput},
+                {&kde_output_management_v2_interface, 1, &outputManagement},
+                {&kde_output_device_v2_interface, 1, &outputDevice}};
+  for (const auto& w : wanted) {
+    void** to = (void**)w.to;
+    if (!strcmp(interface, w.interface->name) && !*to)
+      *to = wl_registry_bind(registry, name, w.interface, w.version);
   }
 }
 static void globalRemove(void*, wl_registry*, uint32_t) {}
@@ -78,6 +94,26 @@ static xkb_keycode_t keycodeOf(xkb_keymap* keymap, xkb_keysym_t keysym) {
   return 0;
 }
 
+// Whether KWin applied a configuration of its outputs (1) or not (-1), once it says.
+static const kde_output_configuration_v2_listener configurationListener = {
+    [](void* done, kde_output_configuration_v2*) { *(int*)done = 1; },
+    [](void* done, kde_output_configuration_v2*) { *(int*)done = -1; },
+    [](void*, kde_output_configuration_v2*, const char*) {}};
+
+// The first output's scale, as KWin's display settings set it; whether KWin took it.
+static bool setScale(wl_display* display, double scale) {
+  if (!outputManagement || !outputDevice) return false;
+  kde_output_configuration_v2* c = kde_output_management_v2_create_configuration(outputManagement);
+  int done = 0;
+  kde_output_configuration_v2_add_listener(c, &configurationListener, &done);
+  kde_output_configuration_v2_scale(c, outputDevice, wl_fixed_from_double(scale));
+  kde_output_configuration_v2_apply(c);
+  while (!done && wl_display_dispatch(display) >= 0) {
+  }
+  kde_output_configuration_v2_destroy(c);
+  return done == 1;
+}
+
 int main(int argc, char** argv) {
   if (argc < 3) return fail("usage: virtual_input_client WIDTH HEIGHT [LAYOUT]");
   const uint32_t width = (uint32_t)atoi(argv[1]), height = (uint32_t)atoi(argv[2]);
@@ -85,8 +121,8 @@ int main(int argc, char** argv) {
   if (!display) return fail("cannot connect to the Wayland display");
   wl_registry_add_listener(wl_display_get_registry(display), &registryListener, nullptr);
   wl_display_roundtrip(display);
-  if (!seat || !pointerManager || !keyboardManager) {
-    return fail("the compositor offers no seat, virtual pointer or virtual keyboard");
+  if (!seat || !(fakeInput || (pointerManager && keyboardManager))) {
+    return fail("the compositor offers no seat, virtual pointer and keyboard, or fake input");
   }
 
   xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
@@ -95,26 +131,57 @@ int main(int argc, char** argv) {
   if (!keymap) return fail("no keymap for this layout");
   xkb_state* state = xkb_state_new(keymap);
 
-  zwlr_virtual_pointer_v1* pointer =
-      zwlr_virtual_pointer_manager_v1_create_virtual_pointer(pointerManager, seat);
-  zwp_virtual_keyboard_v1* keyboard =
-      zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(keyboardManager, seat);
-  if (!sendKeymap(keyboard, keymap)) return fail("cannot hand over the keymap");
+  zwlr_virtual_pointer_v1* pointer = nullptr;
+  zwp_virtual_keyboard_v1* keyboard = nullptr;
+  if (fakeInput) {
+    org_kde_kwin_fake_input_authenticate(fakeInput, "bowlview tests", "input as a user gives it");
+  } else {
+    pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(pointerManager, seat);
+    keyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(keyboardManager, seat);
+    if (!sendKeymap(keyboard, keymap)) return fail("cannot hand over the keymap");
+  }
   if (wl_display_roundtrip(display) < 0) return fail("the compositor refused the devices");
   std::cout << "ready" << std::endl;
 
+  // Fake input takes the compositor's logical pixels.
+  double scale = 1;
+  auto logical = [&](int v) { return wl_fixed_from_double(v / scale); };
   for (std::string line; std::getline(std::cin, line);) {
     std::istringstream in(line);
     std::string command, name;
     int a = 0, b = 0;
+    double s = 0;
     in >> command;
     if (command == "move" && in >> a >> b) {
-      zwlr_virtual_pointer_v1_motion_absolute(pointer, now(), (uint32_t)a, (uint32_t)b, width,
-                                              height);
-      zwlr_virtual_pointer_v1_frame(pointer);
+      if (fakeInput) {
+        org_kde_kwin_fake_input_pointer_motion_absolute(fakeInput, logical(a), logical(b));
+      } else {
+        zwlr_virtual_pointer_v1_motion_absolute(pointer, now(), (uint32_t)a, (uint32_t)b, width,
+                                                height);
+        zwlr_virtual_pointer_v1_frame(pointer);
+      }
     } else if (command == "button" && in >> a >> b) {
-      zwlr_virtual_pointer_v1_button(pointer, now(), (uint32_t)a, (uint32_t)b);
-      zwlr_virtual_pointer_v1_frame(pointer);
+      if (fakeInput) {
+        org_kde_kwin_fake_input_button(fakeInput, (uint32_t)a, (uint32_t)b);
+      } else {
+        zwlr_virtual_pointer_v1_button(pointer, now(), (uint32_t)a, (uint32_t)b);
+        zwlr_virtual_pointer_v1_frame(pointer);
+      }
+    } else if (command == "touch" && fakeInput && in >> name && (name == "up" || in >> a >> b)) {
+      if (name == "down") {
+        org_kde_kwin_fake_input_touch_down(fakeInput, 0, logical(a), logical(b));
+      } else if (name == "motion") {
+        org_kde_kwin_fake_input_touch_motion(fakeInput, 0, logical(a), logical(b));
+      } else {
+        org_kde_kwin_fake_input_touch_up(fakeInput, 0);
+      }
+      org_kde_kwin_fake_input_touch_frame(fakeInput);
+    } else if (command == "scale" && in >> s) {
+      if (!setScale(display, s)) {
+        std::cout << "error: the output did not take scale " << s << std::endl;
+        continue;
+      }
+      scale = s;
     } else if (command == "key" && in >> name >> b) {
       const xkb_keycode_t code =
           keycodeOf(keymap, xkb_keysym_from_name(name.c_str(), XKB_KEYSYM_NO_FLAGS));
@@ -122,14 +189,18 @@ int main(int argc, char** argv) {
         std::cout << "error: no key gives " << name << std::endl;
         continue;
       }
-      // The compositor takes a virtual keyboard's modifiers as sent, not from its keys.
-      zwp_virtual_keyboard_v1_key(keyboard, now(), code - 8, (uint32_t)b);
-      xkb_state_update_key(state, code, b ? XKB_KEY_DOWN : XKB_KEY_UP);
-      zwp_virtual_keyboard_v1_modifiers(
-          keyboard, xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
-          xkb_state_serialize_mods(state, XKB_STATE_MODS_LATCHED),
-          xkb_state_serialize_mods(state, XKB_STATE_MODS_LOCKED),
-          xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE));
+      if (fakeInput) {
+        org_kde_kwin_fake_input_keyboard_key(fakeInput, code - 8, (uint32_t)b);
+      } else {
+        // The compositor takes a virtual keyboard's modifiers as sent, not from its keys.
+        zwp_virtual_keyboard_v1_key(keyboard, now(), code - 8, (uint32_t)b);
+        xkb_state_update_key(state, code, b ? XKB_KEY_DOWN : XKB_KEY_UP);
+        zwp_virtual_keyboard_v1_modifiers(
+            keyboard, xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
+            xkb_state_serialize_mods(state, XKB_STATE_MODS_LATCHED),
+            xkb_state_serialize_mods(state, XKB_STATE_MODS_LOCKED),
+            xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE));
+      }
     } else {
       std::cout << "error: cannot read '" << line << "'" << std::endl;
       continue;

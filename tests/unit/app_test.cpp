@@ -11,6 +11,7 @@
 #include "app/main_loop.h"
 #include "app/state.h"
 #include "app/window_proc.h"
+#include "app/window_size.h"
 #include "gl/pixel_format.h"
 #include "pixel_format_choice.h"
 #include "tests/support/egl_context.h"
@@ -56,6 +57,12 @@ TEST(ChoosePixelFormat, TheViewersRequestAgainstCandidateLists) {
     doubleBufferOn = c.doubleBuffer, depthBufferOn = c.depthBuffer;
     EXPECT_EQ(winx::choosePixelFormat(pixelFormatRequest(), c.list), c.want) << c.why;
   }
+}
+
+// Square, 0.8 of the shorter side: a landscape screen's height, a phone's width.
+TEST(WindowSize, ShorterSideOfTheScreen) {
+  for (const auto& c : {std::vector<int>{1024, 768, 614}, {1170, 2532, 936}, {800, 800, 640}})
+    EXPECT_EQ(windowSideForScreen(c[0], c[1]), c[2]) << c[0] << " x " << c[1];
 }
 
 std::string events;  // what happened, in order: "m1" a message, "t" a timer, "i" an idle run

@@ -44,7 +44,7 @@ export class Browser {
   }
 
   constructor(child, profile) {
-    Object.assign(this, { child, profile, id: 0, calls: new Map(), listeners: [], log: '' });
+    Object.assign(this, { child, profile, id: 0, calls: new Map(), log: '' });
     child.stderr.on('data', (d) => { this.log += d; });
     child.on('exit', () => this.calls.forEach((c) => c.reject(new Error(`chromium ended: ${this.log.slice(-500)}`))));
     let pending = '';
@@ -53,11 +53,10 @@ export class Browser {
       pending = parts.pop();
       for (const text of parts) {
         const m = JSON.parse(text);
-        const call = this.calls.get(m.id);
-        if (call) {
-          this.calls.delete(m.id);
-          m.error ? call.reject(new Error(`${call.method}: ${m.error.message}`)) : call.resolve(m.result);
-        } else this.listeners.forEach((l) => l(m));
+        const call = this.calls.get(m.id);  // events (no id) are of no interest
+        if (!call) continue;
+        this.calls.delete(m.id);
+        m.error ? call.reject(new Error(`${call.method}: ${m.error.message}`)) : call.resolve(m.result);
       }
     });
   }
@@ -74,10 +73,9 @@ export class Browser {
     const { targetId } = await this.send('Target.createTarget', { url: 'about:blank' });
     const { sessionId } = await this.send('Target.attachToTarget', { targetId, flatten: true });
     const page = new Page(this, targetId, sessionId);
-    await page.send('Runtime.enable');
-    await page.send('Page.enable');
     await page.send('Emulation.setDeviceMetricsOverride',
       { width, height, deviceScaleFactor: dpr, mobile: false });
+    await page.send('Page.enable');  // without it, the script before the page's is not run
     if (before) await page.send('Page.addScriptToEvaluateOnNewDocument', { source: before });
     await page.send('Page.navigate', { url });
     return page;
@@ -95,12 +93,6 @@ export class Browser {
 class Page {
   constructor(browser, targetId, sessionId) {
     Object.assign(this, { browser, targetId, sessionId });
-    this.console = [];
-    browser.listeners.push((m) => {
-      if (m.sessionId === sessionId && m.method === 'Runtime.consoleAPICalled') {
-        this.console.push(m.params.args.map((a) => a.value).join(' '));
-      }
-    });
   }
 
   send(method, params) { return this.browser.send(method, params, this.sessionId); }
@@ -111,7 +103,6 @@ class Page {
     return r.result.value;
   }
 
-  front() { return this.send('Page.bringToFront'); }
   close() { return this.browser.send('Target.closeTarget', { targetId: this.targetId }); }
 
   mouse(type, x, y, buttons = 1) {

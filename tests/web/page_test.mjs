@@ -83,10 +83,7 @@ async function drag(p, c, x0, y0, x1, y1, touch = false) {
   for (let i = 1; i <= 10; ++i) await p[type](move, c.x + x0 + (x1 - x0) * i / 10, c.y + y0 + (y1 - y0) * i / 10);
   await p[type](up, c.x + x1, c.y + y1);
 }
-const click = async (p, c, x, y) => {
-  await p.mouse('mousePressed', c.x + x, c.y + y);
-  await p.mouse('mouseReleased', c.x + x, c.y + y);
-};
+const click = async (p, x, y) => { await p.mouse('mousePressed', x, y); await p.mouse('mouseReleased', x, y); };
 
 // The picture at rest against the desktop's render of the same scene; kept on failure.
 function matchesReference(s, fogOn, wireframe) {
@@ -109,10 +106,8 @@ describe('Box', () => {
     ['Enter', (p) => p.key('Enter', '\r', 13)], ['Space', (p) => p.key(' ', ' ', 32)],
     ['Esc', (p) => p.key('Escape', '', 27)],
     ['OK', async (p) => {
-      const r = await p.eval(`(() => { const r = document.querySelector('dialog button')
-        .getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })()`);
-      await p.mouse('mousePressed', r[0], r[1]);
-      await p.mouse('mouseReleased', r[0], r[1]);
+      await click(p, ...await p.eval(`(() => { const r = document.querySelector('dialog button')
+        .getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })()`));
     }]]) {
     it(`shows the controls and goes with ${how}`, async () => {
       const p = await launch();
@@ -129,43 +124,6 @@ describe('Box', () => {
   }
 });
 
-describe('Window', () => {
-  // The canvas is square, 0.8 times the viewport's height, its buffer that times the device
-  // pixel ratio; the window's title is the document's.
-  for (const dpr of [1, 1.5, 2]) {
-    it(`is 0.8 of the viewport high at devicePixelRatio ${dpr}`, async () => {
-      const p = await launch({ width: 1000, height: 800, dpr });
-      const c = await open(p);
-      const side = Math.floor(800 * dpr * 0.8);
-      assert.deepEqual([c.bufferWidth, c.bufferHeight, c.width * dpr, c.height * dpr],
-        [side, side, side, side]);
-      assert.equal(await p.eval('document.title'), 'KEYS:f,p and MOUSE');
-    });
-  }
-});
-
-describe('Picture', () => {
-  // At rest, plain, in fog and in wire-frame: the desktop's picture of the same turn.
-  it('is the desktop picture, in fog and in wire-frame too', async () => {
-    const p = await launch({ width: 1000, height: 800 });
-    const c = await open(p);
-    await click(p, c, c.width / 2, c.height / 2);
-    await settled(p, c);
-    matchesReference(await shot(p, c), false, false);
-    await p.key('f');
-    assert.ok(await until(() => backgroundIs(p, c, fog)));
-    matchesReference(await shot(p, c), true, false);
-    await p.key('f');
-    const rest = await shot(p, c);
-    await p.key('p');
-    assert.ok(await until(async () => differing(await shot(p, c), rest) > 1000), 'no wire-frame');
-    matchesReference(await shot(p, c), false, true);
-  });
-});
-
-// Frames drawn so far, once two animation frames have passed: what a frame sent before has done.
-const framesAfterTwo = (p) => p.eval(`new Promise((resolve) => requestAnimationFrame(() =>
-  requestAnimationFrame(() => resolve(window.frames_))))`);
 // The page's last line once the program has ended, or '' if it does not end.
 const ending = async (p) => String(await until(async () => {
   const text = await p.eval(`document.getElementById('status').textContent`);
@@ -173,32 +131,39 @@ const ending = async (p) => String(await until(async () => {
 }) || '');
 
 describe('Input', () => {
-  // Mouse and touch in device pixels, keys by the desktop's rules; Esc ends it.
-  it('turns, stops, switches fog and wire-frame, and ends with Esc', async () => {
+  // Mouse and touch in device pixels, keys by the desktop's rules; at rest, plain, in fog and in
+  // wire-frame, the desktop's picture of the same turn; Esc ends it.
+  it('turns, stops, is the desktop picture in fog and wire-frame too, and ends with Esc', async () => {
     const p = await launch({ width: 1000, height: 800, dpr: 2 });
     const c = await open(p), side = c.width;
     assert.ok(await spinning(p, c), 'not spinning at first');
-    await drag(p, c, side / 2, side / 2, side + 60, side / 3);  // released outside the canvas
-    assert.ok(await spinning(p, c) && await spinning(p, c), 'a drag out of the canvas stopped it');
-    await click(p, c, side / 2, side / 2);
+    await click(p, c.x + side / 2, c.y + side / 2);
     await settled(p, c);
     const rest = await shot(p, c);
-    await settled(p, c);
-    assert.ok(differing(await shot(p, c), rest) < 200, 'a click does not stop it');
+    matchesReference(rest, false, false);
+    await p.key('f');
+    assert.ok(await until(() => backgroundIs(p, c, fog)));
+    matchesReference(await shot(p, c), true, false);
+    await p.key('f');
     await p.key('F');
     await p.key('P');
     await settled(p, c);
-    assert.ok(differing(await shot(p, c), rest) < 200, 'F or P changed the picture');
+    assert.ok(differing(await shot(p, c), rest) < 200, 'still turning after a click, or F or P drew');
     await p.key('p');
     assert.ok(await until(async () => differing(await shot(p, c), rest) > 1000), 'no wire-frame');
+    matchesReference(await shot(p, c), false, true);
     await p.key('p');
     assert.ok(await until(async () => differing(await shot(p, c), rest) < 200), 'p twice is not fill');
     await drag(p, c, side / 2, side / 2, side / 2 + 100, side / 3, true);
     assert.ok(await spinning(p, c), 'a touch drag does not turn it');
+    await drag(p, c, side / 2, side / 2, side + 60, side / 3);  // released outside the canvas
+    assert.ok(await spinning(p, c) && await spinning(p, c), 'a drag out of the canvas stopped it');
     await p.key('Escape', '', 27);
     assert.match(await ending(p), /ended, status 0$/);
-    const frames = await p.eval('window.frames_');
-    assert.equal(await framesAfterTwo(p), frames, 'frames after the end');
+    // Two animation frames later, no frame more.
+    assert.equal(await p.eval(`new Promise((resolve) => { const n = window.frames_;
+      requestAnimationFrame(() => requestAnimationFrame(() => resolve(window.frames_ - n))); })`), 0,
+    'frames after the end');
     assert.equal(await canvas(p), null);
   });
 });
@@ -222,7 +187,7 @@ describe('Hidden', () => {
     assert.equal(await p.eval('window.frames_'), last, 'frames drawn while hidden');
     assert.ok(await taskTime() - before < 0.05, 'time spent while hidden');
     await browser.send('Target.closeTarget', { targetId });
-    await p.front();
+    await p.send('Page.bringToFront');
     assert.ok(await until(() => p.eval(`document.visibilityState == 'visible'`)), 'not shown');
     assert.ok(await spinning(p, c), 'not spinning once shown again');
   });
@@ -240,5 +205,107 @@ describe('NoWebGL', () => {
     ['winx-box error', 'wglCreateContext failed']);
     await p.key('Enter', '\r', 13);
     assert.match(await ending(p), /ended, status 1$/);
+  });
+});
+
+// The viewport as the device-metrics override makes it: a phone is mobile, with touch, turned
+// when wider than high. While the page runs, a resize or a ratio change.
+async function emulate(p, { width, height, dpr = 1, mobile = false }) {
+  const [type, angle] = width > height ? ['landscapePrimary', 90] : ['portraitPrimary', 0];
+  await p.send('Emulation.setDeviceMetricsOverride',
+    { width, height, deviceScaleFactor: dpr, mobile, screenOrientation: { type, angle } });
+  await p.send('Emulation.setTouchEmulationEnabled', { enabled: mobile, maxTouchPoints: 1 });
+}
+// The canvas is square, 0.8 of the viewport's shorter side (so inside it), its buffer its CSS
+// size times the ratio.
+const fits = async (p, { width, height, dpr = 1 }) => {
+  const c = await canvas(p), side = Math.floor(Math.min(width, height) * dpr * 0.8);
+  return !!c && [c.bufferWidth, c.bufferHeight, c.width * dpr, c.height * dpr]
+    .every((v) => Math.round(v) === side) && c.x === 0 && c.y === 0;
+};
+
+describe('Screen', () => {
+  // The screen is the viewport, at start and live: the program hears of a new size as of a
+  // display change.
+  const phone = { width: 390, height: 844, dpr: 3, mobile: true };
+  for (const [name, from, to] of [
+    ['a smaller viewport', { width: 1280, height: 1024 }, { width: 800, height: 600 }],
+    ['a ratio of 2', { width: 1000, height: 800 }, { width: 1000, height: 800, dpr: 2 }],
+    ['a ratio of 1.5', { width: 1000, height: 800, dpr: 2 }, { width: 1000, height: 800, dpr: 1.5 }],
+    ['a ratio of 2 over as many device pixels', { width: 1000, height: 800 },
+      { width: 500, height: 400, dpr: 2 }],
+    ['a phone turned', phone, { ...phone, width: 844, height: 390 }]]) {
+    it(`follows ${name}`, async () => {
+      const p = await launch();
+      await emulate(p, from);
+      await open(p);
+      assert.ok(await until(() => fits(p, from)), JSON.stringify(await canvas(p)));
+      await emulate(p, to);
+      assert.ok(await until(() => fits(p, to)), JSON.stringify(await canvas(p)));
+      assert.ok(await spinning(p, await canvas(p)), 'not drawing after the change');
+    });
+  }
+});
+
+describe('ContextLoss', () => {
+  // A lost context: no frame is drawn into it; back, the desktop's picture again; never back,
+  // Esc still ends the program.
+  for (const back of [true, false]) {
+    it(back ? 'draws nothing while lost, then the same picture' : 'ends with Esc, lost', async () => {
+      const p = await launch({ width: 1000, height: 800 });
+      const c = await open(p);
+      await p.eval(`(window.lose_ = document.querySelector('canvas:not([hidden])').getContext('webgl')
+        .getExtension('WEBGL_lose_context')).loseContext()`);
+      const frames = await p.eval(`new Promise((r) => requestAnimationFrame(() =>
+        requestAnimationFrame(() => r(window.frames_))))`);
+      await new Promise((r) => setTimeout(r, 1000));  // a measurement: a second lost
+      assert.equal(await p.eval('window.frames_'), frames, 'frames drawn while lost');
+      if (!back) {
+        await p.key('Escape', '', 27);
+        return assert.match(await ending(p), /ended, status 0$/);
+      }
+      await p.eval('lose_.restoreContext()');
+      assert.ok(await spinning(p, c), 'not drawing once restored');
+      await click(p, c.x + c.width / 2, c.y + c.height / 2);
+      await settled(p, c);
+      matchesReference(await shot(p, c), false, false);
+    });
+  }
+});
+
+describe('Names', () => {
+  // The box is a dialog named by its caption, described by its text; the canvas an image named
+  // by the window's title, which is the document's too.
+  it('names the box and the window', async () => {
+    const p = await launch();
+    const named = async (role) => (await p.send('Accessibility.getFullAXTree')).nodes
+      .filter((n) => n.role?.value === role).map((n) => [n.name?.value, n.description?.value]);
+    assert.deepEqual(await named('dialog'), [[caption,
+      '------- keys: f,p --- mouse: touch the window image for movement-----']]);
+    await open(p);
+    assert.deepEqual(await named('image'), [[' KEYS:f,p and MOUSE ', undefined]]);
+    assert.equal(await p.eval('document.title'), 'KEYS:f,p and MOUSE');
+  });
+});
+
+describe('Offline', () => {
+  // From this machine the page is installable, and once visited it opens with its files gone.
+  it('is installable and opens again without its server', async () => {
+    await launch();
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'bowlview-page-'));
+    fs.cpSync(page, dir, { recursive: true });
+    const own = await serve(dir), p = await browser.open(own.url, { before: frameCounter });
+    const up = (test) => until(() => p.eval(test).catch(() => false));
+    try {
+      assert.ok(await up(`navigator.serviceWorker.getRegistration().then((r) => !!r?.active)`));
+      assert.deepEqual((await p.send('Page.getInstallabilityErrors')).installabilityErrors, []);
+      fs.rmSync(dir, { recursive: true });
+      await p.send('Page.reload');
+      assert.ok(await up(`!!document.querySelector('dialog[open]')`), 'no box without the server');
+      await open(p);
+    } finally {
+      await p.close();
+      own.close();
+    }
   });
 });

@@ -2,6 +2,7 @@
 // layer of our own over them (gl/), and swaps paced on the browser's animation frames.
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <string>
 
 #include "gl/fixed_function.h"
@@ -14,7 +15,13 @@ namespace {
 struct Context {
   EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl;
   gl::FixedFunction* pipeline;
+  int window;  // its canvas's window id
 };
+
+std::vector<Context*>& contexts() {
+  static std::vector<Context*> live;
+  return live;
+}
 
 }  // namespace
 
@@ -48,7 +55,8 @@ void* createContext(HWND__* w) {
   const std::string canvas = "#winx-window-" + std::to_string(native(w)->id);
   const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = emscripten_webgl_create_context(canvas.c_str(), &a);
   if (webgl <= 0) return nullptr;
-  return new Context{webgl, nullptr};
+  contexts().push_back(new Context{webgl, nullptr, native(w)->id});
+  return contexts().back();
 }
 
 bool makeCurrent(HWND__*, void* context) {
@@ -72,7 +80,19 @@ void deleteContext(void* context) {
   gl::destroy(c->pipeline);
   emscripten_webgl_make_context_current(previous == c->webgl ? 0 : previous);
   emscripten_webgl_destroy_context(c->webgl);
+  contexts().erase(std::find(contexts().begin(), contexts().end(), c));
   delete c;
+}
+
+// A restored context is empty: the layer's objects and the state it passed on are made again.
+void restoreContexts(int window) {
+  const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE previous = emscripten_webgl_get_current_context();
+  for (Context* c : contexts()) {
+    if (c->window != window || c->pipeline == nullptr) continue;
+    emscripten_webgl_make_context_current(c->webgl);
+    gl::restore(c->pipeline);
+  }
+  emscripten_webgl_make_context_current(previous);
 }
 
 // The browser shows what was drawn once the thread is its own again: the swap hands it over

@@ -7,7 +7,17 @@ namespace winx::web {
 
 namespace {
 
-enum Event { pointerDown = 1, pointerUp, pointerMove, captureLost, keyDown, keyUp, visibility };
+enum Event {
+  pointerDown = 1,
+  pointerUp,
+  pointerMove,
+  captureLost,
+  keyDown,
+  keyUp,
+  visibility,
+  display,
+  contextLost,
+};
 
 HWND__* windowOf(int id) {
   return findWindow([id](const HWND__& w) { return w.native && native(&w)->id == id; });
@@ -74,6 +84,12 @@ void readEvents() {
         break;
       case visibility:
         applyVisibility(e[1] != 0);
+        break;
+      case display:
+        displayChanged(e[1], e[2]);
+        break;
+      case contextLost:
+        if (HWND__* w = windowOf(e[1])) loseContext(w, e[2] != 0);
         break;
       default:
         break;

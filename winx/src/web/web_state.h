@@ -27,7 +27,8 @@ namespace winx::web {
 
 // What HWND__::native points to: the window's canvas.
 struct NativeWindow {
-  int id = 0;  // the canvas is "winx-window-<id>"
+  int id = 0;         // the canvas is "winx-window-<id>"
+  bool lost = false;  // its WebGL context is lost: nothing can be drawn
 };
 
 struct State {
@@ -45,6 +46,10 @@ inline NativeWindow* native(const HWND__* w) {
 void readEvents();
 // Minimised while the tab is hidden, restored when shown: the core hears of either.
 void applyVisibility(bool hidden);
+// A window's WebGL context lost (minimised meanwhile) or back, its contexts rebuilt (window.cpp).
+void loseContext(HWND__* w, bool lost);
+// What the contexts on the window's canvas had made, made again after a loss (context.cpp).
+void restoreContexts(int window);
 
 // The entries of the table, where they are defined.
 bool connect(std::string* why);

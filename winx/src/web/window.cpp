@@ -38,10 +38,15 @@ void destroyWindow(HWND__* w) {
   w->native = nullptr;
 }
 
+// A window nothing can be seen of counts as minimised: the tab hidden, or its context lost.
+static void applyIconic(HWND__* w) {
+  setIconic(w, state().hidden || native(w)->lost);
+}
+
 void showWindow(HWND__* w, bool show) {
   winx_web_canvas_show(native(w)->id, show, w->title.c_str());
   // A window shown in a hidden tab is minimised from the start, as one whose frames go nowhere.
-  if (show && state().hidden) setIconic(w, true);
+  if (show) applyIconic(w);
 }
 
 // The page places its canvases.
@@ -58,10 +63,16 @@ void resizeWindow(HWND__* w, int width, int height) {
 
 void applyVisibility(bool hidden) {
   state().hidden = hidden;
-  findWindow([hidden](const HWND__& w) {
-    if (w.native) setIconic(const_cast<HWND__*>(&w), hidden);
+  findWindow([](const HWND__& w) {
+    if (w.native) applyIconic(const_cast<HWND__*>(&w));
     return false;
   });
+}
+
+void loseContext(HWND__* w, bool lost) {
+  native(w)->lost = lost;
+  if (!lost) restoreContexts(native(w)->id);
+  applyIconic(w);
 }
 
 void pumpEvents() {

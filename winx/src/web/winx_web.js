@@ -45,6 +45,39 @@ mergeInto(LibraryManager.library, {
       document.addEventListener('visibilitychange', function() {
         winx.push([7, document.hidden ? 1 : 0, 0, 0, 0, 0]);
       });
+      window.addEventListener('resize', winx.display);
+      window.addEventListener('orientationchange', winx.display);
+      winx.screen = winx.screenSize();
+      winx.ratio = winx.dpr();
+      winx.watchRatio();
+    },
+    // The viewport in device pixels: "the screen".
+    screenSize: function() {
+      var k = winx.dpr();
+      return [Math.round(window.innerWidth * k), Math.round(window.innerHeight * k)];
+    },
+    // A ratio change alone fires no resize: a query for the ratio now tells when it is no more.
+    // (Chromium's emulated ratio fires neither: each presented frame checks the ratio too.)
+    watchRatio: function() {
+      if (winx.query) winx.query.onchange = null;
+      winx.query = matchMedia('(resolution: ' + winx.ratio + 'dppx)');
+      winx.query.onchange = winx.display;
+    },
+    // The screen changed: each canvas keeps its buffer, shown at its size in CSS pixels at the
+    // ratio now (crisp); a new size in device pixels is the program's to hear, as a display change.
+    display: function() {
+      var k = winx.dpr(), s = winx.screenSize();
+      if (k != winx.ratio) {
+        winx.ratio = k;
+        winx.watchRatio();
+      }
+      document.querySelectorAll('canvas[id^="winx-window-"]').forEach(function(c) {
+        c.style.width = c.width / k + 'px';
+        c.style.height = c.height / k + 'px';
+      });
+      if (s[0] == winx.screen[0] && s[1] == winx.screen[1]) return;
+      winx.screen = s;
+      winx.push([8, s[0], s[1], 0, 0, 0]);
     },
     flags: [1, 16, 2],  // MK_LBUTTON, MK_MBUTTON, MK_RBUTTON by the DOM's button number
     // Touch is the left button, one finger only, as Windows promotes touch to the mouse.
@@ -69,6 +102,14 @@ mergeInto(LibraryManager.library, {
       c.addEventListener('lostpointercapture', lost);
       c.addEventListener('pointercancel', lost);
       c.addEventListener('contextmenu', function(e) { e.preventDefault(); });
+      // Without preventDefault a lost context never comes back.
+      c.addEventListener('webglcontextlost', function(e) {
+        e.preventDefault();
+        winx.push([9, +c.dataset.window, 1, 0, 0, 0]);
+      });
+      c.addEventListener('webglcontextrestored', function() {
+        winx.push([9, +c.dataset.window, 0, 0, 0, 0]);
+      });
     }
   },
 
@@ -104,16 +145,20 @@ mergeInto(LibraryManager.library, {
       };
       var onHide = function() { if (document.hidden) finish(0); };
       document.addEventListener('visibilitychange', onHide);
-      requestAnimationFrame(function() { finish(1); });
+      requestAnimationFrame(function() {
+        if (winx.dpr() != winx.ratio) winx.display();
+        finish(1);
+      });
     });
   },
 
   winx_web_hidden: function() { return document.hidden ? 1 : 0; },
 
+  winx_web_screen_size__deps: ['$winx'],
   winx_web_screen_size: function(width, height) {
-    var k = window.devicePixelRatio || 1;
-    HEAP32[width >> 2] = Math.round(window.innerWidth * k);
-    HEAP32[height >> 2] = Math.round(window.innerHeight * k);
+    var s = winx.screenSize();
+    HEAP32[width >> 2] = s[0];
+    HEAP32[height >> 2] = s[1];
   },
 
   // A canvas for window id, width x height device pixels, hidden until shown.
@@ -123,6 +168,7 @@ mergeInto(LibraryManager.library, {
     c.id = 'winx-window-' + id;
     c.dataset.window = id;
     c.hidden = true;
+    c.setAttribute('role', 'img');  // a picture, named by the window's title
     (document.getElementById('screen') || document.body).appendChild(c);
     winx.attach(c);
     _winx_web_canvas_size(id, width, height);
@@ -137,7 +183,7 @@ mergeInto(LibraryManager.library, {
   winx_web_canvas_show: function(id, show, title) {
     var c = document.getElementById('winx-window-' + id);
     c.hidden = !show;
-    if (show) document.title = UTF8ToString(title);
+    if (show) c.setAttribute('aria-label', document.title = UTF8ToString(title));
   },
   // Over every window; a name CSS lacks (Win32's up-arrow) shows the arrow.
   winx_web_set_cursor: function(css) {
@@ -162,6 +208,10 @@ mergeInto(LibraryManager.library, {
       h.textContent = UTF8ToString(caption);
       p.textContent = UTF8ToString(text);
       ok.textContent = 'OK';
+      h.id = 'winx-box-caption';
+      p.id = 'winx-box-text';
+      d.setAttribute('aria-labelledby', h.id);
+      d.setAttribute('aria-describedby', p.id);
       d.append(h, p, ok);
       document.body.appendChild(d);
       // However it closes (OK, a key, the browser's own Esc): the box is dismissed.

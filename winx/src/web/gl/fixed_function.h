@@ -12,6 +12,9 @@ struct FixedFunction;
 // null if WebGL refuses the shaders.
 FixedFunction* create();
 void destroy(FixedFunction* f);
+// The WebGL objects and state made again in a restored context (the old ones went with it);
+// false if WebGL refuses the shaders.
+bool restore(FixedFunction* f);
 // Where the gl* calls go from now on; null: nowhere (they are ignored).
 void makeCurrent(FixedFunction* f);
 

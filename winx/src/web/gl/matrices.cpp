@@ -41,13 +41,22 @@ FixedFunction* create() {
   // Light 0 is white by default, the others dark.
   for (float* c : {f->lights[0].diffuse, f->lights[0].specular}) c[0] = c[1] = c[2] = 1;
   emscripten_glGetIntegerv(GL_VIEWPORT, f->viewport);
-  // The desktop's framebuffers do not dither; WebGL's may.
-  emscripten_glDisable(GL_DITHER);
-  if (!buildProgram(*f)) {
+  if (!restore(f)) {
     destroy(f);
     return nullptr;
   }
   return f;
+}
+
+bool restore(FixedFunction* f) {
+  f->program = f->buffer = 0;
+  // The desktop's framebuffers do not dither; WebGL's may.
+  emscripten_glDisable(GL_DITHER);
+  // The rest of GL's state is kept here; these two and the viewport are WebGL's.
+  if (f->depthTest) emscripten_glEnable(GL_DEPTH_TEST);
+  if (f->cullFace) emscripten_glEnable(GL_CULL_FACE);
+  emscripten_glViewport(f->viewport[0], f->viewport[1], f->viewport[2], f->viewport[3]);
+  return buildProgram(*f);
 }
 
 void destroy(FixedFunction* f) {
