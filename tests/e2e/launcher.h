@@ -19,9 +19,10 @@ struct Launcher {
 
 // The launcher this binary drives, chosen when it is built. Without a window manager Wine
 // keeps the frame of a WS_OVERLAPPEDWINDOW to itself and maps only the client area: 4-pixel
-// sizing borders and a 19-pixel caption (measured). BOWLVIEW_EXE runs another copy of the
-// .exe, such as the one the installer put in the prefix, or a shortcut to it (a .lnk), which
-// the shell starts as the Start menu would; start waits for the viewer and passes on its status.
+// sizing borders and a 19-pixel caption (measured, with the caption height wine-prefix.sh
+// sets). BOWLVIEW_EXE runs another copy of the .exe, such as the one the installer put in the
+// prefix, or a shortcut to it (a .lnk), which the shell starts as the Start menu would; start
+// waits for the viewer and passes on its status.
 inline Launcher launcher() {
 #if defined(BOWLVIEW_WINE_EXE)
   const std::string exe = getenv("BOWLVIEW_EXE") ? getenv("BOWLVIEW_EXE") : BOWLVIEW_WINE_EXE;
