@@ -13,8 +13,8 @@ packages_for() {
       libdecor-0-plugin-1-cairo" ;;
     # The run command's recorded session where no display is reachable.
     record) echo "xvfb xdotool imagemagick" ;;
-    # The cursor tests compare with Debian's default cursor theme (Adwaita). EGL for the OpenGL tests
-    # (CMake 3.31 finds it beside GLVND's libOpenGL only).
+    # The cursor tests compare with Debian's default cursor theme (Adwaita). The tests draw
+    # through EGL, where CMake finds OpenGL in GLVND's libOpenGL (libopengl-dev).
     test) echo "libegl-dev libopengl-dev libegl-mesa0 libgtest-dev libxtst-dev libxfixes-dev libxcursor-dev libpng-dev adwaita-icon-theme xvfb openbox icewm valgrind devscripts help2man" ;;
     # Wayland: the client libraries, and the compositors and tools the end-to-end tests drive
     # (mutter's remote desktop: PipeWire for its pictures, Python's GObject bindings).

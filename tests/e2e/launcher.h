@@ -19,15 +19,18 @@ struct Launcher {
 
 // The launcher this binary drives, chosen when it is built. Without a window manager Wine
 // keeps the frame of a WS_OVERLAPPEDWINDOW to itself and maps only the client area: 4-pixel
-// sizing borders and a 19-pixel caption (measured). BOWLVIEW_EXE runs another copy of the
-// .exe, such as the one the installer put in the prefix, or a shortcut to it (a .lnk), which
-// the shell starts as the Start menu would; start waits for the viewer and passes on its status.
+// sizing borders and a 19-pixel caption (measured, with the caption height wine-prefix.sh
+// sets). BOWLVIEW_EXE runs another copy of the .exe, such as the one the installer put in the
+// prefix, or a shortcut to it (a .lnk), which the shell starts as the Start menu would. Wine
+// 10's start does not wait for a shortcut's program, /wait or not, nor pass on its status: the
+// launch ends once the prefix's last program has (wineserver -w), with status 0.
 inline Launcher launcher() {
 #if defined(BOWLVIEW_WINE_EXE)
   const std::string exe = getenv("BOWLVIEW_EXE") ? getenv("BOWLVIEW_EXE") : BOWLVIEW_WINE_EXE;
   const bool link = exe.size() > 4 && exe.compare(exe.size() - 4, 4, ".lnk") == 0;
   return {"wine",
-          link ? std::vector<std::string>{"wine", "start", "/wait", "/unix", exe}
+          link ? std::vector<std::string>{"sh", "-c",
+                                          "wine start /unix \"$0\" && exec wineserver -w", exe}
                : std::vector<std::string>{"wine", exe},
           {std::string("WINEPREFIX=") + BOWLVIEW_WINEPREFIX, "WINEDEBUG=-all",
            "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d"},
