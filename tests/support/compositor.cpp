@@ -7,6 +7,8 @@
 
 Compositor::~Compositor() {
   input.reset(), server.reset();
+  while (!services.empty()) services.pop_back();
+  x.reset(), xvfb.reset();
   if (!runtimeDir.empty()) std::filesystem::remove_all(runtimeDir);
 }
 
@@ -17,17 +19,50 @@ bool Compositor::makeRuntimeDir() {
   return true;
 }
 
+bool Compositor::inXvfb(int xWidth, int xHeight) {
+  const std::string screen = std::to_string(xWidth) + "x" + std::to_string(xHeight) + "x24";
+  xvfb = std::make_unique<Xvfb>(screen, std::vector<std::string>{}, compositorSide());
+  if (xvfb->name.empty() || !makeRuntimeDir()) return error = name + ": no Xvfb to run in", false;
+  x = std::make_unique<XClient>(xvfb->name);
+  return true;
+}
+
+bool Compositor::listening(const std::string& socket) {
+  const std::string path = runtimeDir + "/" + socket;
+  if (waitUntil([&] { return std::filesystem::exists(path) || !server->running(); }) &&
+      server->running())
+    return display = socket, true;
+  return error = name + ": did not start: " + server->stderrText().substr(0, 2000), false;
+}
+
+bool Compositor::virtualInput() {
+  input = std::make_unique<VirtualInput>(
+      clientEnv(), std::vector<std::string>{BOWLVIEW_VIRTUAL_INPUT, std::to_string(width),
+                                            std::to_string(height)});
+  return input->ok();
+}
+
 std::vector<std::string> Compositor::clientEnv() const {
   return {"XDG_RUNTIME_DIR=" + runtimeDir, "WAYLAND_DISPLAY=" + display, "DISPLAY=" + xDisplay,
           "XAUTHORITY=" + xAuthority};
 }
 
-void Compositor::moveTo(int x, int y) {
-  input->send("move " + std::to_string(x) + " " + std::to_string(y));
+void Compositor::moveTo(int x_, int y_) {
+  input->send("move " + std::to_string(x_) + " " + std::to_string(y_));
 }
 
-void Compositor::button(bool press, unsigned linuxCode) {
-  input->send("button " + std::to_string(linuxCode) + (press ? " 1" : " 0"));
+void Compositor::button(bool press) {
+  input->send(press ? "button 272 1" : "button 272 0");  // BTN_LEFT
+}
+
+// As the keysym's number, which xkbcommon shares with X.
+void Compositor::key(const std::string& keysym, bool press) {
+  input->send("key " + std::to_string(XStringToKeysym(keysym.c_str())) + (press ? " 1" : " 0"));
+}
+
+void Compositor::touch(const std::string& phase, int x_, int y_) {
+  input->send("touch " + phase +
+              (phase == "up" ? "" : " " + std::to_string(x_) + " " + std::to_string(y_)));
 }
 
 static std::string root() {

@@ -5,10 +5,10 @@
 // seen it (or "error ..."):
 //   move X Y          pointer to (X, Y) of the output, in physical pixels
 //   button CODE 1|0   press or release a button (Linux code: 272 is the left one)
-//   key KEYSYM 1|0    press or release the key that gives KEYSYM (an xkb name: a, Escape, Shift_L)
+//   key KEYSYM 1|0    press or release the key that gives KEYSYM (a number: X's, xkbcommon's)
 //   touch down|motion X Y, touch up   the first finger (fake input only)
 //   scale S           the output's scale, as KWin's display settings set it (its output management)
-// Usage: virtual_input_client WIDTH HEIGHT [LAYOUT]   (the output's physical size; layout us)
+// Usage: virtual_input_client WIDTH HEIGHT   (the output's physical size)
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -115,7 +115,7 @@ static bool setScale(wl_display* display, double scale) {
 }
 
 int main(int argc, char** argv) {
-  if (argc < 3) return fail("usage: virtual_input_client WIDTH HEIGHT [LAYOUT]");
+  if (argc != 3) return fail("usage: virtual_input_client WIDTH HEIGHT");
   const uint32_t width = (uint32_t)atoi(argv[1]), height = (uint32_t)atoi(argv[2]);
   wl_display* display = wl_display_connect(nullptr);
   if (!display) return fail("cannot connect to the Wayland display");
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
   }
 
   xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-  const xkb_rule_names names = {"evdev", "pc105", argc > 3 ? argv[3] : "us", "", ""};
+  const xkb_rule_names names = {"evdev", "pc105", "us", "", ""};
   xkb_keymap* keymap = xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
   if (!keymap) return fail("no keymap for this layout");
   xkb_state* state = xkb_state_new(keymap);
@@ -150,6 +150,7 @@ int main(int argc, char** argv) {
     std::istringstream in(line);
     std::string command, name;
     int a = 0, b = 0;
+    xkb_keysym_t sym = 0;
     double s = 0;
     in >> command;
     if (command == "move" && in >> a >> b) {
@@ -182,11 +183,10 @@ int main(int argc, char** argv) {
         continue;
       }
       scale = s;
-    } else if (command == "key" && in >> name >> b) {
-      const xkb_keycode_t code =
-          keycodeOf(keymap, xkb_keysym_from_name(name.c_str(), XKB_KEYSYM_NO_FLAGS));
+    } else if (command == "key" && in >> sym >> b) {
+      const xkb_keycode_t code = keycodeOf(keymap, sym);
       if (!code) {
-        std::cout << "error: no key gives " << name << std::endl;
+        std::cout << "error: no key gives " << sym << std::endl;
         continue;
       }
       if (fakeInput) {
