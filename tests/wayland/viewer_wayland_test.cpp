@@ -29,12 +29,13 @@ const std::vector<int> plainBackground = {38, 38, 140}, fogBackground = {128, 64
                        boxGrey = {224, 224, 224};
 const char viewerTitle[] = "[title=\"^ KEYS:f,p and MOUSE $\"]";
 
-// A compositor by name; mutter able to take fractional scales later.
-std::unique_ptr<Compositor> compositor(const std::string& name, int width, int height,
-                                       double scale) {
+// A compositor by name; mutter able to take fractional scales later, with Xwayland if x11.
+std::unique_ptr<Compositor> compositor(const std::string& name, int width, int height, double scale,
+                                       bool x11 = false) {
   if (name == "sway") return std::make_unique<Sway>(width, height, scale);
   if (name == "weston") return std::make_unique<Weston>(width, height, (int)scale);
-  return std::make_unique<RemoteMutter>(width, height, scale, false, true);
+  if (name == "kwin") return std::make_unique<KWin>(width, height, scale);
+  return std::make_unique<RemoteMutter>(width, height, scale, x11, true);
 }
 
 // The part r of image (what of it lies in image).
@@ -185,13 +186,15 @@ class OnWayland : public ::testing::Test {
     const Image before = shot();
     return waitUntil([&] { return differingPixels(shot(), before) > 200; });
   }
-  // Left-button drag from (x0, y0) to (x1, y1), in the window's pixels, in ten steps.
-  void drag(int x0, int y0, int x1, int y1) {
-    c_->moveTo(window_.x + x0, window_.y + y0), c_->button(true);
+  // A drag from (x0, y0) to (x1, y1) of the window, in ten steps: by the left button, or a finger.
+  void drag(int x0, int y0, int x1, int y1, bool finger = false) {
+    x0 += window_.x, y0 += window_.y, x1 += window_.x, y1 += window_.y;
+    finger ? c_->touch("down", x0, y0) : (c_->moveTo(x0, y0), c_->button(true));
     for (int i = 1; i <= 10; ++i) {
-      c_->moveTo(window_.x + x0 + (x1 - x0) * i / 10, window_.y + y0 + (y1 - y0) * i / 10);
+      const int x = x0 + (x1 - x0) * i / 10, y = y0 + (y1 - y0) * i / 10;
+      finger ? c_->touch("motion", x, y) : c_->moveTo(x, y);
     }
-    c_->button(false);
+    finger ? c_->touch("up") : c_->button(false);
   }
   // Whether the output shows the cursor theme's arrow, size pixels large, its hot spot at (x, y)
   // of the output, over what under showed there: crisp (each pixel composited once, none
@@ -241,16 +244,16 @@ class OnWayland : public ::testing::Test {
            " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user, &system);
     return (long)(user + system);
   }
-  // The window shown as the scene drawn headless at rest, pixel for pixel (the viewer's square
-  // viewport side pixels wide).
-  void expectOneToOne(int side, const std::string& what) {
-    ASSERT_TRUE(stillAfter([&](int x, int y) { c_->click(x, y); })) << what << ": still turning";
+  // The window at rest after press, shown as the scene drawn headless, pixel for pixel (the
+  // viewer's square viewport side pixels wide).
+  void expectOneToOne(int side, const std::string& what,
+                      const std::function<void(int x, int y)>& press) {
+    ASSERT_TRUE(stillAfter(press)) << what << ": still turning";
     const Image w = crop(shot(), window_);
     const int best = differsFromReference(w, side);
     EXPECT_LT(best, ((w.width + 1) / 2) * ((w.height + 1) / 2) / 200)
         << what << ": not 1:1: at best " << best * 400.0 / (w.width * w.height) << "% differ";
   }
-
   // What the preloaded counter has counted in the viewer (BOWLVIEW_SWAP_COUNT): frames shown,
   // frames drawn, views set (one for each size the window takes, minimised and shown again too).
   std::vector<uint64_t> counts() {
@@ -453,7 +456,7 @@ TEST_F(OnWayland, AtFractionalScalesTheBoxAndTheWindowAreOneToOne) {
     if (r.name[0] == 'm' && !r.then) fresh[scale] = window_.width;
     EXPECT_TRUE(!r.then || fresh[scale] == window_.width)
         << what << ": " << window_.width << " pixels wide, a fresh start " << fresh[scale];
-    if (exact) expectOneToOne(height * 4 / 5, what);
+    if (exact) expectOneToOne(height * 4 / 5, what, [&](int x, int y) { c_->click(x, y); });
     c_->tap("Escape");
     EXPECT_EQ(viewer_->wait(10000), 0) << what;
     TearDown();
@@ -522,56 +525,6 @@ TEST_F(OnWayland, UnderMutterTheWindowHasATitleBarThatClosesAtEveryScale) {
   EXPECT_EQ(viewer_->wait(10000), 0);
 }
 
-// GNOME on a touchscreen (mutter headless, its remote desktop making the touches): a tap on the
-// box's OK, a tap that stops the bowl, a one-finger drag that turns it and, lifted while
-// moving, leaves it spinning, and a tap that stops it again. Natively, and the X11 build
-// through mutter's Xwayland, which gives X clients touch as the pointer: what users get there.
-TEST_F(OnWayland, UnderGnomeTouchTapsTheBoxAndTurnsAndStopsTheBowl) {
-  for (bool x11 : {false, true}) {
-    const char* what = x11 ? "X11 build through Xwayland" : "natively";
-    ASSERT_TRUE(launch(std::make_unique<RemoteMutter>(1280, 1024, 1, x11),
-                       {x11 ? "BOWLVIEW_BACKEND=x11" : "BOWLVIEW_BACKEND="}));
-    RemoteMutter& g = static_cast<RemoteMutter&>(*c_);
-    auto tap = [&](int x, int y) { g.touch("down", x, y), g.touch("up"); };
-    int okX, okY;
-    const Image want = boxPicture(1, 1280, 1024, &okX, &okY);
-    Rect box;
-    ASSERT_TRUE(waitUntil([&] { return findBox(shot(), want, &box); }))  // mutter animates it in
-        << what << ": no box";
-    tap(box.x + okX, box.y + okY);
-    ASSERT_TRUE(waitUntil([&] { return find(plainBackground, &window_) && window_.width == 819; }))
-        << what << ": the tap on OK did not dismiss the box";
-    const int mid = window_.width / 2;
-    for (int turn = 0; turn < 2; ++turn) {
-      EXPECT_TRUE(stillAfter(tap)) << what << ": a tap did not stop it";
-      if (turn == 1) break;
-      g.touch("down", window_.x + mid, window_.y + mid);
-      for (int i = 1; i <= 10; ++i)
-        g.touch("motion", window_.x + mid + 20 * i, window_.y + mid - 8 * i);
-      g.touch("up");
-      EXPECT_TRUE(spinning() && spinning()) << what << ": a drag did not leave it spinning";
-    }
-    TearDown();
-  }
-}
-
-// The sizes of the icon's buffers in the viewer's WAYLAND_DEBUG log: for each one added, the size
-// it was created with last before.
-std::vector<std::pair<int, int>> iconBufferSizes(const std::string& log) {
-  std::vector<std::pair<int, int>> sizes;
-  const std::string add = ".add_buffer(";
-  for (size_t at = log.find(add); at != std::string::npos; at = log.find(add, at + 1)) {
-    const std::string buffer = log.substr(at + add.size(), log.find(',', at) - at - add.size());
-    const size_t made = log.rfind("create_buffer(new id " + buffer + ", ", at);
-    int w = 0, h = 0;
-    if (made != std::string::npos)
-      sscanf(log.c_str() + log.find(", ", made), ", %*d, %d, %d", &w, &h);
-    sizes.emplace_back(w, h);
-  }
-  std::sort(sizes.begin(), sizes.end());
-  return sizes;
-}
-
 // The pixels of arrow that the cursor image shown (XClient::cursorShown, the arrow at its top
 // left) has nowhere within one pixel across.
 int arrowMissing(const std::vector<unsigned long>& shown, const XcursorImage* arrow) {
@@ -588,75 +541,68 @@ int arrowMissing(const std::vector<unsigned long>& shown, const XcursorImage* ar
   return n;
 }
 
-// KDE's KWin (Debian 13's) at 1, 1.25 and 1.5: the box and the window 1:1 (the window at rest is
-// the picture drawn headless at its size); the theme's arrow, asked for by name (cursor shape),
-// which KWin shows as its X cursor; touch: a tap on the box's OK, a tap that stops the bowl, a drag
-// lifted while moving leaves it spinning; the icon, one buffer per picture the package installs, at
-// that picture's size; KWin's title bar, whose close button ends it with status 0, as Esc does.
-TEST_F(OnWayland, UnderKWinTouchTitleBarCursorAndIconAtFractionalScales) {
-  if (compositorRelease() < 13) GTEST_SKIP() << "KWin is Debian 13's: see the debian13.* runs";
-  std::vector<std::pair<int, int>> icons;  // each PNG's width and height, from its header
-  for (const auto& f : std::filesystem::directory_iterator(BOWLVIEW_ICONS)) {
-    unsigned char h[24];
-    if (f.path().extension() == ".png" && std::ifstream(f.path()).read((char*)h, 24))
-      icons.emplace_back(h[18] << 8 | h[19], h[22] << 8 | h[23]);
-  }
-  std::sort(icons.begin(), icons.end());
+// Touch on GNOME's mutter (its remote desktop makes the touches; natively, and the X11 build
+// through its Xwayland, which gives X clients touch as the pointer: what users get there) and on
+// KDE's KWin (Debian 13's) at 1, 1.25 and 1.5: a tap on the box's OK, a tap that stops the bowl,
+// the window then 1:1 (the picture drawn headless at its size), a drag lifted while moving leaves
+// it spinning. On KWin also the theme's arrow, asked for by name (cursor shape), which KWin shows
+// as its X cursor; the icon, one buffer per picture the package installs; its title bar's close
+// button (Breeze's, the rightmost) ends it with status 0, as Esc does.
+TEST_F(OnWayland, UnderGnomeAndKWinTouchTurnsAndStopsTheBowl) {
+  int icons = 0;
+  for (const auto& f : std::filesystem::directory_iterator(BOWLVIEW_ICONS))
+    icons += f.path().extension() == ".png";
   const struct {
+    const char* name;
     double scale;
+    bool x11;          // the X11 build
     int arrowChanged;  // % of the arrow KWin may change (at 1.25 it puts it at a fraction of a
                        // pixel)
     bool closeButton;  // it ends by KWin's close button, else by Esc
-  } cases[] = {{1, 0, true}, {1.25, 5, false}, {1.5, 0, true}};
-  for (const auto& [scale, arrowChanged, closeButton] : cases) {
-    const std::string what = "kwin at " + std::to_string(scale).substr(0, 4);
-    c_ = std::make_unique<KWin>((int)(1024 * scale), (int)(768 * scale), scale);
-    KWin& k = static_cast<KWin&>(*c_);
-    ASSERT_TRUE(k.ok()) << k.error;
-    std::vector<std::string> env = k.clientEnv();
-    env.push_back("WAYLAND_DEBUG=client");
-    viewer_ = std::make_unique<Child>(std::vector<std::string>{BOWLVIEW_NATIVE}, env);
-    const Rect box = expectBox(scale, what);
-
-    XcursorImage* arrow = XcursorFilenameLoadImage(
-        compositorFile("/usr/share/icons/Adwaita/cursors/default").c_str(), (int)(24 * scale));
-    ASSERT_TRUE(arrow) << "no arrow in the root's theme";
-    k.moveTo(box.x + box.width / 4, box.y + box.height / 4);
-    int missing = 0;
-    EXPECT_TRUE(waitUntil([&] {
-      missing = arrowMissing(k.x->cursorShown(), arrow);
-      return missing * 100 <= arrowChanged * (int)(arrow->width * arrow->height);
-    })) << what
-        << ": not the theme's arrow: " << missing << " of its pixels missing";
-    XcursorImageDestroy(arrow);
-    EXPECT_GT(requests("set_shape("), 0) << what << ": the arrow not asked for by name";
-
+  } rows[] = {{"mutter", 1, false, 0, false},
+              {"mutter", 1, true, 0, false},
+              {"kwin", 1, false, 0, true},
+              {"kwin", 1.25, false, 5, false},
+              {"kwin", 1.5, false, 0, true}};
+  for (const auto& r : rows) {
+    const bool kwin = r.name[0] == 'k';
+    if (kwin && compositorRelease() < 13) continue;  // KWin is Debian 13's
+    const std::string what = std::string(r.name) + " at " + std::to_string(r.scale).substr(0, 4) +
+                             (r.x11 ? ", the X11 build" : "");
+    const int width = (int)(1024 * r.scale), height = (int)(768 * r.scale);
+    if (!launch(compositor(r.name, width, height, r.scale, r.x11),
+                {"WAYLAND_DEBUG=client", r.x11 ? "BOWLVIEW_BACKEND=x11" : "BOWLVIEW_BACKEND="}))
+      continue;
+    const Rect box = expectBox(r.scale, what);
+    if (kwin) {
+      XcursorImage* arrow = XcursorFilenameLoadImage(
+          compositorFile("/usr/share/icons/Adwaita/cursors/default").c_str(), (int)(24 * r.scale));
+      ASSERT_TRUE(arrow) << "no arrow in the root's theme";
+      c_->moveTo(box.x + box.width / 4, box.y + box.height / 4);
+      int missing = 0;
+      EXPECT_TRUE(waitUntil([&] {
+        missing = arrowMissing(c_->x->cursorShown(), arrow);
+        return missing * 100 <= r.arrowChanged * (int)(arrow->width * arrow->height);
+      })) << what
+          << ": not the theme's arrow: " << missing << " of its pixels missing";
+      XcursorImageDestroy(arrow);
+      EXPECT_GT(requests("set_shape("), 0) << what << ": the arrow not asked for by name";
+    }
     int okX, okY;
-    boxPicture(scale, k.width, k.height, &okX, &okY);
-    k.touch("down", box.x + okX, box.y + okY), k.touch("up");
-    expectWindow((int)(k.height * 0.8), what, 2);
+    boxPicture(r.scale, width, height, &okX, &okY);
+    auto tap = [&](int x, int y) { c_->touch("down", x, y), c_->touch("up"); };
+    tap(box.x + okX, box.y + okY);
+    expectWindow(height * 4 / 5, what + ", the box tapped away", 2);
+    expectOneToOne(window_.width, what + ", tapped", tap);
     const int mid = window_.width / 2;
-    k.touch("down", window_.x + mid, window_.y + mid), k.touch("up");
-    ASSERT_TRUE(settled()) << what;
-    const Image stopped = shot();
-    ASSERT_TRUE(settled()) << what;
-    EXPECT_LT(differingPixels(shot(), stopped), 200) << what << ": a tap did not stop it";
-    const Image w = k.x->grab(window_.x, window_.y, window_.width, window_.height);
-    const int best = differsFromReference(w, window_.width);
-    EXPECT_LT(best, ((w.width + 1) / 2) * ((w.height + 1) / 2) / 200)
-        << what << ": not 1:1: at best " << best * 400.0 / (w.width * w.height) << "% differ";
-
-    k.touch("down", window_.x + mid, window_.y + mid);
-    for (int i = 1; i <= 10; ++i)
-      k.touch("motion", window_.x + mid + 20 * i, window_.y + mid - 8 * i);
-    k.touch("up");
+    drag(mid, mid, mid + 200, mid - 80, true);
     EXPECT_TRUE(spinning() && spinning()) << what << ": a drag did not leave it spinning";
-    EXPECT_EQ(iconBufferSizes(viewer_->stderrText()), icons) << what << ": not the icon's sizes";
-    // Breeze's close button, the title bar's rightmost.
-    closeButton
-        ? k.click(window_.x + window_.width - (int)(19 * scale), window_.y - (int)(19 * scale))
-        : k.tap("Escape");
-    EXPECT_EQ(viewer_->wait(10000), 0) << what << (closeButton ? ": KWin's close button" : ": Esc");
+    EXPECT_TRUE(!kwin || requests(".add_buffer(") == icons) << what << ": not the icon's pictures";
+    r.closeButton ? c_->click(window_.x + window_.width - (int)(19 * r.scale),
+                              window_.y - (int)(19 * r.scale))
+                  : c_->tap("Escape");
+    EXPECT_EQ(viewer_->wait(10000), 0)
+        << what << (r.closeButton ? ": KWin's close button" : ": Esc");
     TearDown();
   }
 }
