@@ -18,14 +18,6 @@ static std::string socketIn(const std::string& dir, const std::string& prefix) {
   return "";
 }
 
-// The last line of text, for a one-line error.
-static std::string lastLine(const std::string& text) {
-  const size_t end = text.find_last_not_of('\n');
-  if (end == std::string::npos) return "";
-  const size_t start = text.rfind('\n', end);
-  return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
-}
-
 Sway::Sway(int width_, int height_, double scale_) {
   name = "sway", width = width_, height = height_, scale = scale_;
   start("output HEADLESS-1 resolution " + std::to_string(width) + "x" + std::to_string(height) +
@@ -66,7 +58,9 @@ void Sway::start(const std::string& config, std::vector<std::string> env) {
             msg({"-t", "get_version"}).find("human_readable") != std::string::npos);
   });
   if (!ready || !server->running()) {
-    return void(error = "sway: did not start: " + lastLine(server->stderrText()));
+    const std::string log = server->stderrText();  // its last lines say why
+    return void(error = "sway: did not start: " +
+                        log.substr(log.size() - std::min<size_t>(log.size(), 300)));
   }
   display = socketIn(runtimeDir, "wayland-");
   if (!virtualInput()) display.clear(), error = "sway: no virtual pointer and keyboard";

@@ -416,49 +416,113 @@ TEST_F(OnWayland, TheDesktopChangesUnderTheWindow) {
   EXPECT_EQ(viewer_->wait(10000), 0);
 }
 
-// Fractional scales: the box and the window 1:1, the window at rest the picture drawn headless
-// at its size; sway 1.7 and mutter 43 say 2 to clients and shrink what they draw at 2 unless
+// The pixels of arrow that the cursor image shown (XClient::cursorShown, the arrow at its top
+// left) has nowhere within one pixel across.
+int arrowMissing(const std::vector<unsigned long>& shown, const XcursorImage* arrow) {
+  const int w = (int)arrow->width, h = (int)arrow->height, sw = (int)shown[0];
+  if (sw <= w || (int)shown[1] < h) return w * h;
+  int n = 0;
+  for (int y = 0; y < h; ++y) {
+    const unsigned long* row = &shown[2 + (size_t)y * sw];
+    for (int x = 0; x < w; ++x) {
+      const unsigned p = arrow->pixels[y * w + x];
+      n += row[x] != p && row[x + 1] != p && (x == 0 || row[x - 1] != p);
+    }
+  }
+  return n;
+}
+
+// The box and the window 1:1 (the window at rest the picture drawn headless at its size). At
+// fractional scales: sway 1.7 and mutter 43 say 2 to clients and shrink what they draw at 2 unless
 // they draw at the fraction (sway 1.7 then shows it 1:1; mutter 43 places windows at half pixels,
-// where nothing is: there only its size is checked), sway 1.10 and mutter 48 tell the fraction
-// (wp_fractional_scale_v1). On mutter 48, a scale changed from 1 to 1.5 under the window: the
-// window is then what a fresh start at 1.5 shows.
-TEST_F(OnWayland, AtFractionalScalesTheBoxAndTheWindowAreOneToOne) {
+// where nothing is: there only its size is checked), sway 1.10, mutter 48 and KWin tell the
+// fraction (wp_fractional_scale_v1); on mutter 48, a scale changed from 1 to 1.5 under the window
+// gives what a fresh start at 1.5 shows. By touch on GNOME's mutter (its remote desktop makes the
+// touches; natively, and the X11 build through its Xwayland, which gives X clients touch as the
+// pointer) and on KDE's KWin (Debian 13's): a tap on the box's OK, a tap that stops the bowl, a
+// drag lifted while moving leaves it spinning. On KWin also the theme's arrow, asked for by name
+// (cursor shape), which KWin shows as its X cursor; the icon, one buffer per picture the package
+// installs; its title bar's close button (Breeze's, the rightmost) ends it, as Esc does.
+TEST_F(OnWayland, OneToOneAtFractionalScalesAndByTouchUnderGnomeAndKWin) {
   const int release = compositorRelease();
+  int icons = 0;
+  for (const auto& f : std::filesystem::directory_iterator(BOWLVIEW_ICONS))
+    icons += f.path().extension() == ".png";
   const struct {
     const char* name;
-    double scale, then;  // then: a scale set under the window, 0 if none
-    int since;           // the first Debian release whose compositor is checked so
+    double scale, then;               // then: a scale set under the window, 0 if none
+    int since;                        // the first Debian release whose compositor is checked so
+    bool touch = false, x11 = false;  // x11: the X11 build
+    int arrowChanged = 0;  // % of the arrow KWin may change (at 1.25 it puts it at a fraction of a
+                           // pixel)
+    bool closeButton = false;  // it ends by KWin's close button, else by Esc
   } rows[] = {{"sway", 1.5, 0, 12},
               {"sway", 1.25, 0, 13},
               {"mutter", 1.5, 0, 12},
               {"mutter", 1.25, 0, 13},
-              {"mutter", 1, 1.5, 13}};
+              {"mutter", 1, 1.5, 13},
+              {"mutter", 1, 0, 12, true},
+              {"mutter", 1, 0, 12, true, true},
+              {"kwin", 1, 0, 13, true, false, 0, true},
+              {"kwin", 1.25, 0, 13, true, false, 5},
+              {"kwin", 1.5, 0, 13, true, false, 0, true}};
   std::map<double, int> fresh;  // the window's width at a fresh start at a scale, on mutter
   for (const auto& r : rows) {
     if (release < r.since) continue;
     const double scale = r.then ? r.then : r.scale;
-    const bool exact = r.name[0] == 's' || release >= 13;
-    const int height = scale == 1.5 ? 1536 : 1280, step = scale == 1.5 ? 3 : 5;
+    const bool exact = r.name[0] != 'm' || release >= 13 || scale == 1, kwin = r.name[0] == 'k';
+    const int width = (int)(1280 * scale), height = (int)(1024 * scale);
     std::ostringstream named;
     named << r.name << " at " << r.scale;
     if (r.then) named << " then " << r.then;
+    if (r.x11) named << ", the X11 build";
     const std::string what = named.str();
-    if (!launch(compositor(r.name, height * 5 / 4, height, r.scale))) continue;
+    if (!launch(compositor(r.name, width, height, r.scale, r.x11),
+                {kwin ? "WAYLAND_DEBUG=client" : "WAYLAND_DEBUG=",
+                 r.x11 ? "BOWLVIEW_BACKEND=x11" : "BOWLVIEW_BACKEND="}))
+      continue;
     Rect box;
-    if (exact) expectBox(r.scale, what);
+    if (exact) box = expectBox(r.scale, what);
     EXPECT_TRUE(exact || waitUntil([&] { return find(boxGrey, &box); })) << what << ": no box";
-    c_->tap("Return");
+    if (kwin) {
+      XcursorImage* arrow = XcursorFilenameLoadImage(
+          compositorFile("/usr/share/icons/Adwaita/cursors/default").c_str(), (int)(24 * scale));
+      ASSERT_TRUE(arrow) << "no arrow in the root's theme";
+      c_->moveTo(box.x + box.width / 4, box.y + box.height / 4);
+      int missing = 0;
+      EXPECT_TRUE(waitUntil([&] {
+        missing = arrowMissing(c_->x->cursorShown(), arrow);
+        return missing * 100 <= r.arrowChanged * (int)(arrow->width * arrow->height);
+      })) << what
+          << ": not the theme's arrow: " << missing << " of its pixels missing";
+      XcursorImageDestroy(arrow);
+      EXPECT_GT(requests("set_shape("), 0) << what << ": the arrow not asked for by name";
+    }
+    const std::function<void(int, int)> press = [&](int x, int y) {
+      r.touch ? (c_->touch("down", x, y), c_->touch("up")) : c_->click(x, y);
+    };
+    int okX, okY;
+    boxPicture(scale, width, height, &okX, &okY);
+    r.touch ? press(box.x + okX, box.y + okY) : c_->tap("Return");
     if (r.then) {
-      expectWindow(height * 4 / 5, what + ", at first");
+      expectWindow(height * 4 / 5, what + ", at first", 2);
       EXPECT_TRUE(c_->setScale(r.then)) << what;
     }
-    expectWindow(height * 4 / 5, what, step);
+    expectWindow(height * 4 / 5, what, scale == 1.5 ? 3 : scale == 1 ? 2 : 5);
     if (r.name[0] == 'm' && !r.then) fresh[scale] = window_.width;
     EXPECT_TRUE(!r.then || fresh[scale] == window_.width)
         << what << ": " << window_.width << " pixels wide, a fresh start " << fresh[scale];
-    if (exact) expectOneToOne(height * 4 / 5, what, [&](int x, int y) { c_->click(x, y); });
-    c_->tap("Escape");
-    EXPECT_EQ(viewer_->wait(10000), 0) << what;
+    if (exact) expectOneToOne(window_.width, what, press);
+    if (r.touch) {
+      const int mid = window_.width / 2;
+      drag(mid, mid, mid + 200, mid - 80, true);
+      EXPECT_TRUE(spinning() && spinning()) << what << ": a drag did not leave it spinning";
+    }
+    EXPECT_TRUE(!kwin || requests(".add_buffer(") == icons) << what << ": not the icon's pictures";
+    r.closeButton
+        ? c_->click(window_.x + window_.width - (int)(19 * scale), window_.y - (int)(19 * scale))
+        : c_->tap("Escape");
+    EXPECT_EQ(viewer_->wait(10000), 0) << what << (r.closeButton ? ": KWin's close button" : "");
     TearDown();
   }
 }
@@ -523,88 +587,6 @@ TEST_F(OnWayland, UnderMutterTheWindowHasATitleBarThatClosesAtEveryScale) {
   ASSERT_TRUE(find(plainBackground, &window_));
   c_->click(window_.x + window_.width - 14, window_.y - 16);
   EXPECT_EQ(viewer_->wait(10000), 0);
-}
-
-// The pixels of arrow that the cursor image shown (XClient::cursorShown, the arrow at its top
-// left) has nowhere within one pixel across.
-int arrowMissing(const std::vector<unsigned long>& shown, const XcursorImage* arrow) {
-  const int w = (int)arrow->width, h = (int)arrow->height, sw = (int)shown[0];
-  if (sw <= w || (int)shown[1] < h) return w * h;
-  int n = 0;
-  for (int y = 0; y < h; ++y) {
-    const unsigned long* row = &shown[2 + (size_t)y * sw];
-    for (int x = 0; x < w; ++x) {
-      const unsigned p = arrow->pixels[y * w + x];
-      n += row[x] != p && row[x + 1] != p && (x == 0 || row[x - 1] != p);
-    }
-  }
-  return n;
-}
-
-// Touch on GNOME's mutter (its remote desktop makes the touches; natively, and the X11 build
-// through its Xwayland, which gives X clients touch as the pointer: what users get there) and on
-// KDE's KWin (Debian 13's) at 1, 1.25 and 1.5: a tap on the box's OK, a tap that stops the bowl,
-// the window then 1:1 (the picture drawn headless at its size), a drag lifted while moving leaves
-// it spinning. On KWin also the theme's arrow, asked for by name (cursor shape), which KWin shows
-// as its X cursor; the icon, one buffer per picture the package installs; its title bar's close
-// button (Breeze's, the rightmost) ends it with status 0, as Esc does.
-TEST_F(OnWayland, UnderGnomeAndKWinTouchTurnsAndStopsTheBowl) {
-  int icons = 0;
-  for (const auto& f : std::filesystem::directory_iterator(BOWLVIEW_ICONS))
-    icons += f.path().extension() == ".png";
-  const struct {
-    const char* name;
-    double scale;
-    bool x11;          // the X11 build
-    int arrowChanged;  // % of the arrow KWin may change (at 1.25 it puts it at a fraction of a
-                       // pixel)
-    bool closeButton;  // it ends by KWin's close button, else by Esc
-  } rows[] = {{"mutter", 1, false, 0, false},
-              {"mutter", 1, true, 0, false},
-              {"kwin", 1, false, 0, true},
-              {"kwin", 1.25, false, 5, false},
-              {"kwin", 1.5, false, 0, true}};
-  for (const auto& r : rows) {
-    const bool kwin = r.name[0] == 'k';
-    if (kwin && compositorRelease() < 13) continue;  // KWin is Debian 13's
-    const std::string what = std::string(r.name) + " at " + std::to_string(r.scale).substr(0, 4) +
-                             (r.x11 ? ", the X11 build" : "");
-    const int width = (int)(1024 * r.scale), height = (int)(768 * r.scale);
-    if (!launch(compositor(r.name, width, height, r.scale, r.x11),
-                {"WAYLAND_DEBUG=client", r.x11 ? "BOWLVIEW_BACKEND=x11" : "BOWLVIEW_BACKEND="}))
-      continue;
-    const Rect box = expectBox(r.scale, what);
-    if (kwin) {
-      XcursorImage* arrow = XcursorFilenameLoadImage(
-          compositorFile("/usr/share/icons/Adwaita/cursors/default").c_str(), (int)(24 * r.scale));
-      ASSERT_TRUE(arrow) << "no arrow in the root's theme";
-      c_->moveTo(box.x + box.width / 4, box.y + box.height / 4);
-      int missing = 0;
-      EXPECT_TRUE(waitUntil([&] {
-        missing = arrowMissing(c_->x->cursorShown(), arrow);
-        return missing * 100 <= r.arrowChanged * (int)(arrow->width * arrow->height);
-      })) << what
-          << ": not the theme's arrow: " << missing << " of its pixels missing";
-      XcursorImageDestroy(arrow);
-      EXPECT_GT(requests("set_shape("), 0) << what << ": the arrow not asked for by name";
-    }
-    int okX, okY;
-    boxPicture(r.scale, width, height, &okX, &okY);
-    auto tap = [&](int x, int y) { c_->touch("down", x, y), c_->touch("up"); };
-    tap(box.x + okX, box.y + okY);
-    expectWindow(height * 4 / 5, what + ", the box tapped away", 2);
-    expectOneToOne(window_.width, what + ", tapped", tap);
-    const int mid = window_.width / 2;
-    drag(mid, mid, mid + 200, mid - 80, true);
-    EXPECT_TRUE(spinning() && spinning()) << what << ": a drag did not leave it spinning";
-    EXPECT_TRUE(!kwin || requests(".add_buffer(") == icons) << what << ": not the icon's pictures";
-    r.closeButton ? c_->click(window_.x + window_.width - (int)(19 * r.scale),
-                              window_.y - (int)(19 * r.scale))
-                  : c_->tap("Escape");
-    EXPECT_EQ(viewer_->wait(10000), 0)
-        << what << (r.closeButton ? ": KWin's close button" : ": Esc");
-    TearDown();
-  }
 }
 
 }  // namespace
