@@ -14,7 +14,6 @@
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <iostream>
@@ -62,9 +61,8 @@ static uint32_t now() {
   return (uint32_t)(t.tv_sec * 1000 + t.tv_nsec / 1000000);
 }
 
-static int fail(const std::string& message) {
-  std::cerr << "virtual_input_client: " << message << "\n";
-  return 1;
+static int fail(const char* message) {
+  return std::cerr << "virtual_input_client: " << message << "\n", 1;
 }
 
 // Hands the compositor our keymap: key events from a virtual keyboard are read through it.
@@ -145,55 +143,43 @@ int main(int argc, char** argv) {
 
   // Fake input takes the compositor's logical pixels.
   double scale = 1;
-  auto logical = [&](int v) { return wl_fixed_from_double(v / scale); };
+  auto logical = [&](uint32_t v) { return wl_fixed_from_double(v / scale); };
   for (std::string line; std::getline(std::cin, line);) {
     std::istringstream in(line);
-    std::string command, name;
-    int a = 0, b = 0;
+    std::string command, name, error;
+    uint32_t a = 0, b = 0;
     xkb_keysym_t sym = 0;
     double s = 0;
     in >> command;
-    if (command == "move" && in >> a >> b) {
-      if (fakeInput) {
-        org_kde_kwin_fake_input_pointer_motion_absolute(fakeInput, logical(a), logical(b));
-      } else {
-        zwlr_virtual_pointer_v1_motion_absolute(pointer, now(), (uint32_t)a, (uint32_t)b, width,
-                                                height);
-        zwlr_virtual_pointer_v1_frame(pointer);
-      }
-    } else if (command == "button" && in >> a >> b) {
-      if (fakeInput) {
-        org_kde_kwin_fake_input_button(fakeInput, (uint32_t)a, (uint32_t)b);
-      } else {
-        zwlr_virtual_pointer_v1_button(pointer, now(), (uint32_t)a, (uint32_t)b);
-        zwlr_virtual_pointer_v1_frame(pointer);
-      }
+    if (command == "move" && in >> a >> b && fakeInput) {
+      org_kde_kwin_fake_input_pointer_motion_absolute(fakeInput, logical(a), logical(b));
+    } else if (command == "move" && !in.fail()) {
+      zwlr_virtual_pointer_v1_motion_absolute(pointer, now(), a, b, width, height);
+      zwlr_virtual_pointer_v1_frame(pointer);
+    } else if (command == "button" && in >> a >> b && fakeInput) {
+      org_kde_kwin_fake_input_button(fakeInput, a, b);
+    } else if (command == "button" && !in.fail()) {
+      zwlr_virtual_pointer_v1_button(pointer, now(), a, b);
+      zwlr_virtual_pointer_v1_frame(pointer);
     } else if (command == "touch" && fakeInput && in >> name && (name == "up" || in >> a >> b)) {
-      if (name == "down") {
-        org_kde_kwin_fake_input_touch_down(fakeInput, 0, logical(a), logical(b));
-      } else if (name == "motion") {
-        org_kde_kwin_fake_input_touch_motion(fakeInput, 0, logical(a), logical(b));
-      } else {
-        org_kde_kwin_fake_input_touch_up(fakeInput, 0);
-      }
+      if (name == "up") org_kde_kwin_fake_input_touch_up(fakeInput, 0);
+      if (name != "up")
+        (name == "down"
+             ? org_kde_kwin_fake_input_touch_down
+             : org_kde_kwin_fake_input_touch_motion)(fakeInput, 0, logical(a), logical(b));
       org_kde_kwin_fake_input_touch_frame(fakeInput);
     } else if (command == "scale" && in >> s) {
-      if (!setScale(display, s)) {
-        std::cout << "error: the output did not take scale " << s << std::endl;
-        continue;
-      }
-      scale = s;
+      if (!setScale(display, s)) error = "the output did not take the scale";
+      scale = error.empty() ? s : scale;
     } else if (command == "key" && in >> sym >> b) {
       const xkb_keycode_t code = keycodeOf(keymap, sym);
       if (!code) {
-        std::cout << "error: no key gives " << sym << std::endl;
-        continue;
-      }
-      if (fakeInput) {
-        org_kde_kwin_fake_input_keyboard_key(fakeInput, code - 8, (uint32_t)b);
+        error = "no key gives it";
+      } else if (fakeInput) {
+        org_kde_kwin_fake_input_keyboard_key(fakeInput, code - 8, b);
       } else {
         // The compositor takes a virtual keyboard's modifiers as sent, not from its keys.
-        zwp_virtual_keyboard_v1_key(keyboard, now(), code - 8, (uint32_t)b);
+        zwp_virtual_keyboard_v1_key(keyboard, now(), code - 8, b);
         xkb_state_update_key(state, code, b ? XKB_KEY_DOWN : XKB_KEY_UP);
         zwp_virtual_keyboard_v1_modifiers(
             keyboard, xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
@@ -202,11 +188,10 @@ int main(int argc, char** argv) {
             xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE));
       }
     } else {
-      std::cout << "error: cannot read '" << line << "'" << std::endl;
-      continue;
+      error = "cannot read it";
     }
     if (wl_display_roundtrip(display) < 0) return fail("the compositor has gone away");
-    std::cout << "ok" << std::endl;
+    std::cout << (error.empty() ? "ok" : "error: " + error + ": " + line) << std::endl;
   }
   return 0;
 }
