@@ -10,8 +10,26 @@
 #include <vector>
 
 #include "tests/support/process.h"
-#include "tests/support/virtual_input.h"
 #include "tests/support/xserver.h"
+
+// A client that gives a compositor's seat input as a user would, run as a child that lives as
+// long as this object and takes one command a line: virtual_input_client (a virtual pointer
+// and keyboard on a wlroots compositor) or remote_desktop.py (mutter's remote desktop).
+class VirtualInput {
+ public:
+  // env reaches the compositor; argv is the client and its arguments.
+  VirtualInput(const std::vector<std::string>& env, const std::vector<std::string>& argv);
+  ~VirtualInput();
+  bool ok() const { return ok_; }
+  // One command of the client's (see virtual_input_client.cpp); whether it was done.
+  bool send(const std::string& command);
+
+ private:
+  bool readLine(std::string* line, int timeoutMs = 10000);
+  std::unique_ptr<Child> child_;
+  int toChild_ = -1, fromChild_ = -1;
+  bool ok_ = false;
+};
 
 struct Rect {
   int x = 0, y = 0, width = 0, height = 0;
@@ -25,32 +43,44 @@ class Compositor {
   // What a client needs to reach it: XDG_RUNTIME_DIR and WAYLAND_DISPLAY; its Xwayland if any.
   std::vector<std::string> clientEnv() const;
 
-  // The output as it shows, in physical pixels.
-  virtual Image screenshot() = 0;
+  // The output as it shows, in physical pixels: by default read from the Xvfb it is a window of.
+  virtual Image screenshot() { return x->grab(0, 0, width, height); }
   // Input as a user gives it, in physical pixels of the output, through input unless the
   // compositor has its own way. Each returns once the compositor has taken it in.
   virtual void moveTo(int x, int y);
-  virtual void button(bool press, unsigned linuxCode = 0x110);  // BTN_LEFT
-  virtual void key(const std::string& keysym, bool press) = 0;  // an xkb name: a, Escape
+  virtual void button(bool press);                          // the left one
+  virtual void key(const std::string& keysym, bool press);  // an xkb name: a, Escape
   void click(int x, int y) { moveTo(x, y), button(true), button(false); }
   void tap(const std::string& keysym) { key(keysym, true), key(keysym, false); }
+  // The first finger (mutter, KWin): "down" or "motion" at (x, y), or "up".
+  void touch(const std::string& phase, int x = 0, int y = 0);
+  // Another scale for its output (mutter, KWin: the nearest offered), as display settings do it.
+  bool setScale(double to) { return input->send("scale " + std::to_string(to)); }
 
-  std::string name;                  // sway, weston, mutter, kwin
-  int width = 0, height = 0;         // the output's physical size
-  double scale = 1;                  // its scale
-  std::string runtimeDir, display;   // display empty if it did not start
-  std::string xDisplay, xAuthority;  // its Xwayland's, if any
-  std::string error;                 // one line when it did not start
+  std::string name;                              // sway, weston, mutter, kwin
+  int width = 0, height = 0;                     // the output's physical size
+  double scale = 1;                              // its scale
+  std::string runtimeDir, display;               // display empty if it did not start
+  std::string xDisplay, xAuthority;              // its Xwayland's, if any
+  std::string error;                             // one line when it did not start
+  std::unique_ptr<Xvfb> xvfb;                    // where its output is a window, if it is
+  std::unique_ptr<XClient> x;                    // xvfb's
+  std::vector<std::unique_ptr<Child>> services;  // what it needs, ended last to first after it
   std::unique_ptr<Child> server;
   std::unique_ptr<VirtualInput> input;  // the client that gives the seat its devices
 
  protected:
   bool makeRuntimeDir();
+  // A runtime directory and an Xvfb this large for the output's window.
+  bool inXvfb(int xWidth, int xHeight);
+  // Whether the server made its socket (display), or else why not in error.
+  bool listening(const std::string& socket = "wayland-1");
+  // Whether virtual_input_client gives the seat its devices.
+  bool virtualInput();
 };
 
 // sway headless, run as nobody (it refuses root) in a runtime directory nobody owns; root's
-// clients reach it all the same. Input through a virtual pointer and keyboard; pictures through
-// grim, with the pointer.
+// clients reach it all the same. Pictures through grim, with the pointer.
 class Sway : public Compositor {
  public:
   Sway(int width, int height, double scale = 1);
@@ -58,12 +88,8 @@ class Sway : public Compositor {
   // unplugged here.
   Sway(Sway& host, int outputs);
   Image screenshot() override;
-  void key(const std::string& keysym, bool press) override;
-
   // swaymsg with these arguments (as "-t get_tree" or "workspace 2"); its output.
   std::string msg(const std::vector<std::string>& args);
-  // Shows workspace name on the output: windows on others are hidden, their frames stop.
-  void showWorkspace(const std::string& name) { msg({"workspace", name}); }
 
   std::string output;  // the one output screenshots show, at its scale; all where empty
 
@@ -73,62 +99,34 @@ class Sway : public Compositor {
 
 // weston's X11 backend with the desktop shell, no panel, a plain background, its output a window
 // of a private Xvfb 64 pixels larger each way, so that the pointer can leave the output and come
-// back. Input through XTest into the Xvfb, which weston passes on; pictures read from the Xvfb.
+// back. Input through XTest into the Xvfb, which weston passes on.
 class Weston : public Compositor {
  public:
   Weston(int width, int height, int scale = 1);
-  ~Weston() override;
-  Image screenshot() override { return x->grab(0, 0, width, height); }
-  void moveTo(int x, int y) override;
-  void button(bool press, unsigned linuxCode = 0x110) override;
+  void moveTo(int x, int y) override { this->x->moveTo(x, y); }
+  void button(bool press) override { x->button(1, press); }
   void key(const std::string& keysym, bool press) override;
-
-  Xvfb xvfb;
-  std::unique_ptr<XClient> x;
 };
 
 // mutter headless, GNOME's compositor as it runs for remote desktops, in a D-Bus session and
-// with a PipeWire of its own: input (pointer, keys and touch) and pictures (physical pixels)
-// through its RemoteDesktop and ScreenCast APIs, by remote_desktop.py. The seat has touch once
-// used (the client uses each device once at start); mutter hides the pointer while a finger is
-// down. It places windows itself and has no way to tell where: find them by colour. A
-// fractional scale (at start, or later with fractions) takes its experimental
-// scale-monitor-framebuffer, as GNOME users switch it on.
+// with a PipeWire of its own: input and pictures through its RemoteDesktop and ScreenCast APIs,
+// by remote_desktop.py. The seat has touch once used (the client uses each device once at
+// start); mutter hides the pointer while a finger is down. It places windows itself and has no
+// way to tell where: find them by colour. A fractional scale (at start, or later with fractions)
+// takes its experimental scale-monitor-framebuffer, as GNOME users switch it on.
 class RemoteMutter : public Compositor {
  public:
   RemoteMutter(int width, int height, double scale = 1, bool xwayland = false,
                bool fractions = false);
-  ~RemoteMutter() override;
   Image screenshot() override;
-  void key(const std::string& keysym, bool press) override;
-  // Another scale for its monitor (the nearest it offers), as GNOME's display settings apply it.
-  bool setScale(double scale) { return input->send("scale " + std::to_string(scale)); }
-  // The first finger: "down" or "motion" at (x, y) in physical pixels, or "up".
-  void touch(const std::string& phase, int x = 0, int y = 0);
-
-  std::vector<std::unique_ptr<Child>> services;  // the D-Bus session, PipeWire, WirePlumber
 };
 
-// KWin, KDE's compositor, run in Debian 13's root (scripts/debian13.sh), in a D-Bus session
-// and a home of its own, its output a window of a private Xvfb as large: pictures read from the
-// Xvfb, whose X cursor is its pointer's. Input (pointer, keys and touch) through its fake input,
-// and the output's scale as its display settings set it, both by virtual_input_client.
+// KWin, KDE's compositor (Debian 13's), in a D-Bus session and a home of its own, its output a
+// window of a private Xvfb as large, whose X cursor is its pointer's. Input through its fake
+// input, and the output's scale as its display settings set it, both by virtual_input_client.
 class KWin : public Compositor {
  public:
   KWin(int width, int height, double scale = 1);
-  ~KWin() override;
-  // Debian 13's root; empty if it is not made, or has no KWin.
-  static std::string root();
-  Image screenshot() override { return x->grab(0, 0, width, height); }
-  void moveTo(int x, int y) override;
-  void button(bool press, unsigned linuxCode = 0x110) override;
-  void key(const std::string& keysym, bool press) override;
-  // The first finger: "down" or "motion" at (x, y) in physical pixels, or "up".
-  void touch(const std::string& phase, int x = 0, int y = 0);
-
-  Xvfb xvfb;
-  std::unique_ptr<XClient> x;
-  std::unique_ptr<VirtualInput> input;
 };
 
 // argv as the compositors' side runs it, as the same process: here, or in the Debian root that

@@ -2,15 +2,10 @@
 # Input and pictures for a headless mutter, through its RemoteDesktop and ScreenCast D-Bus
 # APIs (the way remote-desktop servers drive GNOME): a session with one stream of the monitor,
 # whose frames come through PipeWire. It lives until its standard input closes, reading one
-# command a line, and answers each with "ok" once mutter took it (or "error ..."):
-#   move X Y              pointer to (X, Y) of the monitor, in its pixels
-#   button CODE 1|0       press or release a button (Linux code: 272 is the left one)
-#   key KEYSYM 1|0        press or release the key of an X keysym (a number)
-#   touch down|motion X Y the first finger (slot 0) down at, or moved to, (X, Y)
-#   touch up              the finger lifted
-#   shot PATH             the latest frame of the monitor, as a PPM (P6) file
-#   scale S               the monitor's scale, as GNOME's display settings apply it
-# It says "ready" once the first frame came and the seat has its devices.
+# command a line: virtual_input_client's (move, button, key, touch, scale: see there), and
+# "shot PATH", the latest frame of the monitor as a PPM (P6) file; it answers each with "ok" once
+# mutter took it (or "error ..."), and says "ready" once the first frame came and the seat has
+# its devices.
 # Usage: remote_desktop.py (in mutter's D-Bus session)
 import sys
 
@@ -91,21 +86,17 @@ def rescale(scale):
         start()
 
 
-def latest():
+def shot(path):
     """The newest frame: mutter sends one whenever the picture changes."""
     global frame
     while True:
         newer = sink.emit("try-pull-sample", 0)
         if newer is None:
-            return frame
+            break
         frame = newer
-
-
-def shot(path):
-    sample = latest()
-    caps = sample.get_caps().get_structure(0)
+    caps = frame.get_caps().get_structure(0)
     width, height = caps.get_value("width"), caps.get_value("height")
-    data = sample.get_buffer().extract_dup(0, sample.get_buffer().get_size())
+    data = frame.get_buffer().extract_dup(0, frame.get_buffer().get_size())
     stride = len(data) // height
     with open(path, "wb") as out:
         out.write(b"P6\n%d %d\n255\n" % (width, height))

@@ -1,5 +1,3 @@
-#include <X11/Xlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -43,19 +41,15 @@ RemoteMutter::RemoteMutter(int width_, int height_, double scale_, bool xwayland
   if (!xwayland) argv.push_back("--no-x11");
   server = std::make_unique<Child>(compositorSide(argv), env);
   const std::string tag = "Using public X11 display ";
-  const bool ready =
-      waitUntil([&] { return fs::exists(runtimeDir + "/wayland-1") || !server->running(); }) &&
-      (!xwayland || waitUntil([&] {
-        const std::string log = server->stderrText();
-        const size_t at = log.find(tag);
-        if (at != std::string::npos)
-          xDisplay = log.substr(at + tag.size(), log.find(',', at) - at - tag.size());
-        return !xDisplay.empty();
-      }));
-  if (!ready || !server->running()) {
-    error = "mutter: did not start: " + server->stderrText().substr(0, 2000);
+  std::string log;
+  const auto said = [&] { return (log = server->stderrText()).find(tag) != std::string::npos; };
+  if (!listening()) return;
+  if (xwayland && !waitUntil(said)) {
+    display.clear(), error = "mutter: no Xwayland";
     return;
   }
+  const size_t at = log.find(tag);
+  if (xwayland) xDisplay = log.substr(at + tag.size(), log.find(',', at) - at - tag.size());
   for (const fs::directory_entry& f : fs::directory_iterator(runtimeDir)) {
     const std::string name = f.path().filename();
     if (name.rfind(".mutter-Xwaylandauth.", 0) == 0) xAuthority = f.path();
@@ -63,21 +57,9 @@ RemoteMutter::RemoteMutter(int width_, int height_, double scale_, bool xwayland
   env.push_back("WAYLAND_DISPLAY=wayland-1");
   input = std::make_unique<VirtualInput>(
       env, compositorSide({"/usr/bin/python3", BOWLVIEW_REMOTE_DESKTOP}));
-  if (!input->ok()) {
-    error = "mutter: no remote desktop session";
-    return;
-  }
-  if (scale != 1 && !setScale(scale)) {
-    error = "mutter: no scale " + std::to_string(scale);
-    return;
-  }
-  display = "wayland-1";
-}
-
-RemoteMutter::~RemoteMutter() {
-  input.reset();
-  server.reset();
-  while (!services.empty()) services.pop_back();  // WirePlumber, PipeWire, then D-Bus
+  if (!input->ok() || (scale != 1 && !setScale(scale)))
+    display.clear(),
+        error = "mutter: no remote desktop session, or no scale " + std::to_string(scale);
 }
 
 Image RemoteMutter::screenshot() {
@@ -85,13 +67,4 @@ Image RemoteMutter::screenshot() {
   if (!input->send("shot " + path)) return {};
   std::ifstream in(path, std::ios::binary);
   return imageFromPpm(std::string(std::istreambuf_iterator<char>(in), {}));
-}
-
-void RemoteMutter::key(const std::string& keysym, bool press) {
-  input->send("key " + std::to_string(XStringToKeysym(keysym.c_str())) + (press ? " 1" : " 0"));
-}
-
-void RemoteMutter::touch(const std::string& phase, int x, int y) {
-  input->send("touch " + phase +
-              (phase == "up" ? "" : " " + std::to_string(x) + " " + std::to_string(y)));
 }

@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "compositor.h"
 
@@ -19,19 +18,11 @@ static std::string socketIn(const std::string& dir, const std::string& prefix) {
   return "";
 }
 
-// The last line of text, for a one-line error.
-static std::string lastLine(const std::string& text) {
-  const size_t end = text.find_last_not_of('\n');
-  if (end == std::string::npos) return "";
-  const size_t start = text.rfind('\n', end);
-  return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
-}
-
 Sway::Sway(int width_, int height_, double scale_) {
   name = "sway", width = width_, height = height_, scale = scale_;
-  std::ostringstream config;
-  config << "output HEADLESS-1 resolution " << width << "x" << height << " scale " << scale << "\n";
-  start(config.str(), {"WLR_BACKENDS=headless"});
+  start("output HEADLESS-1 resolution " + std::to_string(width) + "x" + std::to_string(height) +
+            " scale " + std::to_string(scale) + "\n",
+        {"WLR_BACKENDS=headless"});
 }
 
 Sway::Sway(Sway& host, int outputs) {
@@ -67,13 +58,12 @@ void Sway::start(const std::string& config, std::vector<std::string> env) {
             msg({"-t", "get_version"}).find("human_readable") != std::string::npos);
   });
   if (!ready || !server->running()) {
-    return void(error = "sway: did not start: " + lastLine(server->stderrText()));
+    const std::string log = server->stderrText();  // its last lines say why
+    return void(error = "sway: did not start: " +
+                        log.substr(log.size() - std::min<size_t>(log.size(), 300)));
   }
   display = socketIn(runtimeDir, "wayland-");
-  input = std::make_unique<VirtualInput>(
-      clientEnv(), std::vector<std::string>{BOWLVIEW_VIRTUAL_INPUT, std::to_string(width),
-                                            std::to_string(height)});
-  if (!input->ok()) display.clear(), error = "sway: no virtual pointer and keyboard";
+  if (!virtualInput()) display.clear(), error = "sway: no virtual pointer and keyboard";
 }
 
 std::string Sway::msg(const std::vector<std::string>& args) {
@@ -88,8 +78,4 @@ Image Sway::screenshot() {
   std::vector<std::string> argv = {"grim", "-c", "-t", "ppm", "-"};
   if (!output.empty()) argv.insert(argv.end() - 1, {"-o", output});
   return imageFromPpm(commandOutput(compositorSide(argv), clientEnv()));
-}
-
-void Sway::key(const std::string& keysym, bool press) {
-  input->send("key " + keysym + (press ? " 1" : " 0"));
 }

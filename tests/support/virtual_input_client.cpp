@@ -5,16 +5,15 @@
 // seen it (or "error ..."):
 //   move X Y          pointer to (X, Y) of the output, in physical pixels
 //   button CODE 1|0   press or release a button (Linux code: 272 is the left one)
-//   key KEYSYM 1|0    press or release the key that gives KEYSYM (an xkb name: a, Escape, Shift_L)
+//   key KEYSYM 1|0    press or release the key that gives KEYSYM (a number: X's, xkbcommon's)
 //   touch down|motion X Y, touch up   the first finger (fake input only)
 //   scale S           the output's scale, as KWin's display settings set it (its output management)
-// Usage: virtual_input_client WIDTH HEIGHT [LAYOUT]   (the output's physical size; layout us)
+// Usage: virtual_input_client WIDTH HEIGHT   (the output's physical size)
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <iostream>
@@ -62,9 +61,8 @@ static uint32_t now() {
   return (uint32_t)(t.tv_sec * 1000 + t.tv_nsec / 1000000);
 }
 
-static int fail(const std::string& message) {
-  std::cerr << "virtual_input_client: " << message << "\n";
-  return 1;
+static int fail(const char* message) {
+  return std::cerr << "virtual_input_client: " << message << "\n", 1;
 }
 
 // Hands the compositor our keymap: key events from a virtual keyboard are read through it.
@@ -115,7 +113,7 @@ static bool setScale(wl_display* display, double scale) {
 }
 
 int main(int argc, char** argv) {
-  if (argc < 3) return fail("usage: virtual_input_client WIDTH HEIGHT [LAYOUT]");
+  if (argc != 3) return fail("usage: virtual_input_client WIDTH HEIGHT");
   const uint32_t width = (uint32_t)atoi(argv[1]), height = (uint32_t)atoi(argv[2]);
   wl_display* display = wl_display_connect(nullptr);
   if (!display) return fail("cannot connect to the Wayland display");
@@ -126,7 +124,7 @@ int main(int argc, char** argv) {
   }
 
   xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-  const xkb_rule_names names = {"evdev", "pc105", argc > 3 ? argv[3] : "us", "", ""};
+  const xkb_rule_names names = {"evdev", "pc105", "us", "", ""};
   xkb_keymap* keymap = xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
   if (!keymap) return fail("no keymap for this layout");
   xkb_state* state = xkb_state_new(keymap);
@@ -145,55 +143,43 @@ int main(int argc, char** argv) {
 
   // Fake input takes the compositor's logical pixels.
   double scale = 1;
-  auto logical = [&](int v) { return wl_fixed_from_double(v / scale); };
+  auto logical = [&](uint32_t v) { return wl_fixed_from_double(v / scale); };
   for (std::string line; std::getline(std::cin, line);) {
     std::istringstream in(line);
-    std::string command, name;
-    int a = 0, b = 0;
+    std::string command, name, error;
+    uint32_t a = 0, b = 0;
+    xkb_keysym_t sym = 0;
     double s = 0;
     in >> command;
-    if (command == "move" && in >> a >> b) {
-      if (fakeInput) {
-        org_kde_kwin_fake_input_pointer_motion_absolute(fakeInput, logical(a), logical(b));
-      } else {
-        zwlr_virtual_pointer_v1_motion_absolute(pointer, now(), (uint32_t)a, (uint32_t)b, width,
-                                                height);
-        zwlr_virtual_pointer_v1_frame(pointer);
-      }
-    } else if (command == "button" && in >> a >> b) {
-      if (fakeInput) {
-        org_kde_kwin_fake_input_button(fakeInput, (uint32_t)a, (uint32_t)b);
-      } else {
-        zwlr_virtual_pointer_v1_button(pointer, now(), (uint32_t)a, (uint32_t)b);
-        zwlr_virtual_pointer_v1_frame(pointer);
-      }
+    if (command == "move" && in >> a >> b && fakeInput) {
+      org_kde_kwin_fake_input_pointer_motion_absolute(fakeInput, logical(a), logical(b));
+    } else if (command == "move" && !in.fail()) {
+      zwlr_virtual_pointer_v1_motion_absolute(pointer, now(), a, b, width, height);
+      zwlr_virtual_pointer_v1_frame(pointer);
+    } else if (command == "button" && in >> a >> b && fakeInput) {
+      org_kde_kwin_fake_input_button(fakeInput, a, b);
+    } else if (command == "button" && !in.fail()) {
+      zwlr_virtual_pointer_v1_button(pointer, now(), a, b);
+      zwlr_virtual_pointer_v1_frame(pointer);
     } else if (command == "touch" && fakeInput && in >> name && (name == "up" || in >> a >> b)) {
-      if (name == "down") {
-        org_kde_kwin_fake_input_touch_down(fakeInput, 0, logical(a), logical(b));
-      } else if (name == "motion") {
-        org_kde_kwin_fake_input_touch_motion(fakeInput, 0, logical(a), logical(b));
-      } else {
-        org_kde_kwin_fake_input_touch_up(fakeInput, 0);
-      }
+      if (name == "up") org_kde_kwin_fake_input_touch_up(fakeInput, 0);
+      if (name != "up")
+        (name == "down"
+             ? org_kde_kwin_fake_input_touch_down
+             : org_kde_kwin_fake_input_touch_motion)(fakeInput, 0, logical(a), logical(b));
       org_kde_kwin_fake_input_touch_frame(fakeInput);
     } else if (command == "scale" && in >> s) {
-      if (!setScale(display, s)) {
-        std::cout << "error: the output did not take scale " << s << std::endl;
-        continue;
-      }
-      scale = s;
-    } else if (command == "key" && in >> name >> b) {
-      const xkb_keycode_t code =
-          keycodeOf(keymap, xkb_keysym_from_name(name.c_str(), XKB_KEYSYM_NO_FLAGS));
+      if (!setScale(display, s)) error = "the output did not take the scale";
+      scale = error.empty() ? s : scale;
+    } else if (command == "key" && in >> sym >> b) {
+      const xkb_keycode_t code = keycodeOf(keymap, sym);
       if (!code) {
-        std::cout << "error: no key gives " << name << std::endl;
-        continue;
-      }
-      if (fakeInput) {
-        org_kde_kwin_fake_input_keyboard_key(fakeInput, code - 8, (uint32_t)b);
+        error = "no key gives it";
+      } else if (fakeInput) {
+        org_kde_kwin_fake_input_keyboard_key(fakeInput, code - 8, b);
       } else {
         // The compositor takes a virtual keyboard's modifiers as sent, not from its keys.
-        zwp_virtual_keyboard_v1_key(keyboard, now(), code - 8, (uint32_t)b);
+        zwp_virtual_keyboard_v1_key(keyboard, now(), code - 8, b);
         xkb_state_update_key(state, code, b ? XKB_KEY_DOWN : XKB_KEY_UP);
         zwp_virtual_keyboard_v1_modifiers(
             keyboard, xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
@@ -202,11 +188,10 @@ int main(int argc, char** argv) {
             xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE));
       }
     } else {
-      std::cout << "error: cannot read '" << line << "'" << std::endl;
-      continue;
+      error = "cannot read it";
     }
     if (wl_display_roundtrip(display) < 0) return fail("the compositor has gone away");
-    std::cout << "ok" << std::endl;
+    std::cout << (error.empty() ? "ok" : "error: " + error + ": " + line) << std::endl;
   }
   return 0;
 }

@@ -1,9 +1,6 @@
 // The viewer on real Wayland compositors, with no X display at all: Debian 12's (sway 1.7, weston
-// 10, mutter 43) and, as CTest's debian13.* runs, Debian 13's (sway 1.10, weston 14, mutter 48),
-// through the same sessions: what differs between them is in rows and flags. sway headless and
-// weston inside Xvfb at scales 1 and 2; sway as the desktop changes under the window; fractional
-// scales on sway and mutter; mutter, GNOME's compositor, for the title bar the viewer draws
-// itself, and touch, natively and forced onto X11 (its Xwayland).
+// 10, mutter 43) and, as CTest's debian13.* runs, Debian 13's (sway 1.10, weston 14, mutter 48,
+// KWin 6.3), through the same sessions: what differs between them is in rows and flags.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -29,12 +26,13 @@ const std::vector<int> plainBackground = {38, 38, 140}, fogBackground = {128, 64
                        boxGrey = {224, 224, 224};
 const char viewerTitle[] = "[title=\"^ KEYS:f,p and MOUSE $\"]";
 
-// A compositor by name; mutter able to take fractional scales later.
-std::unique_ptr<Compositor> compositor(const std::string& name, int width, int height,
-                                       double scale) {
+// A compositor by name; mutter able to take fractional scales later, with Xwayland if x11.
+std::unique_ptr<Compositor> compositor(const std::string& name, int width, int height, double scale,
+                                       bool x11 = false) {
   if (name == "sway") return std::make_unique<Sway>(width, height, scale);
   if (name == "weston") return std::make_unique<Weston>(width, height, (int)scale);
-  return std::make_unique<RemoteMutter>(width, height, scale, false, true);
+  if (name == "kwin") return std::make_unique<KWin>(width, height, scale);
+  return std::make_unique<RemoteMutter>(width, height, scale, x11, true);
 }
 
 // The part r of image (what of it lies in image).
@@ -158,18 +156,19 @@ class OnWayland : public ::testing::Test {
     }
     return false;
   }
-  // The window's top corners, which the bowl never reaches.
-  bool backgroundIs(const std::vector<int>& colour) {
-    const Image s = shot();
-    return near(s.at(window_.x + 2, window_.y + 2), colour) &&
-           near(s.at(window_.x + window_.width - 3, window_.y + 2), colour);
-  }
-  // Once fog on and off again are on screen, everything sent before has been handled.
+  // Once fog on and off again show in the window's top corners (which the bowl never reaches),
+  // everything sent before has been handled.
   bool settled() {
-    c_->tap("f");
-    if (!waitUntil([&] { return backgroundIs(fogBackground); })) return false;
-    c_->tap("f");
-    return waitUntil([&] { return backgroundIs(plainBackground); });
+    for (const std::vector<int>* colour : {&fogBackground, &plainBackground}) {
+      c_->tap("f");
+      if (!waitUntil([&] {
+            const Image s = shot();
+            return near(s.at(window_.x + 2, window_.y + 2), *colour) &&
+                   near(s.at(window_.x + window_.width - 3, window_.y + 2), *colour);
+          }))
+        return false;
+    }
+    return true;
   }
   // Whether the bowl stands still after press (a click, a tap) in the window's middle, once the
   // keys are handled too; the pointer then out of the way.
@@ -185,13 +184,15 @@ class OnWayland : public ::testing::Test {
     const Image before = shot();
     return waitUntil([&] { return differingPixels(shot(), before) > 200; });
   }
-  // Left-button drag from (x0, y0) to (x1, y1), in the window's pixels, in ten steps.
-  void drag(int x0, int y0, int x1, int y1) {
-    c_->moveTo(window_.x + x0, window_.y + y0), c_->button(true);
+  // A drag from (x0, y0) to (x1, y1) of the window, in ten steps: by the left button, or a finger.
+  void drag(int x0, int y0, int x1, int y1, bool finger = false) {
+    x0 += window_.x, y0 += window_.y, x1 += window_.x, y1 += window_.y;
+    finger ? c_->touch("down", x0, y0) : (c_->moveTo(x0, y0), c_->button(true));
     for (int i = 1; i <= 10; ++i) {
-      c_->moveTo(window_.x + x0 + (x1 - x0) * i / 10, window_.y + y0 + (y1 - y0) * i / 10);
+      const int x = x0 + (x1 - x0) * i / 10, y = y0 + (y1 - y0) * i / 10;
+      finger ? c_->touch("motion", x, y) : c_->moveTo(x, y);
     }
-    c_->button(false);
+    finger ? c_->touch("up") : c_->button(false);
   }
   // Whether the output shows the cursor theme's arrow, size pixels large, its hot spot at (x, y)
   // of the output, over what under showed there: crisp (each pixel composited once, none
@@ -232,25 +233,26 @@ class OnWayland : public ::testing::Test {
     for (size_t at = log.find(what); at != std::string::npos; at = log.find(what, at + 1)) ++n;
     return n;
   }
-  // The viewer's CPU time so far, in clock ticks (1/100 s), all its threads.
+  // The viewer's CPU time so far, in clock ticks (1/100 s), all its threads: fields 14 and 15 of
+  // its stat, after its name in parentheses.
   long cpuTicks() {
     std::ifstream in("/proc/" + std::to_string(viewer_->pid()) + "/stat");
     const std::string line((std::istreambuf_iterator<char>(in)), {});
-    unsigned long user = 0, system = 0;  // fields 14 and 15, after the name in parentheses
-    sscanf(line.c_str() + line.rfind(')') + 1,
-           " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user, &system);
+    unsigned long user = 0, system = 0;
+    sscanf(line.c_str() + line.rfind(')') + 1, " %*c%*d%*d%*d%*d%*d%*u%*u%*u%*u%*u%lu%lu", &user,
+           &system);
     return (long)(user + system);
   }
-  // The window shown as the scene drawn headless at rest, pixel for pixel (the viewer's square
-  // viewport side pixels wide).
-  void expectOneToOne(int side, const std::string& what) {
-    ASSERT_TRUE(stillAfter([&](int x, int y) { c_->click(x, y); })) << what << ": still turning";
+  // The window at rest after press, shown as the scene drawn headless, pixel for pixel (the
+  // viewer's square viewport side pixels wide).
+  void expectOneToOne(int side, const std::string& what,
+                      const std::function<void(int x, int y)>& press) {
+    ASSERT_TRUE(stillAfter(press)) << what << ": still turning";
     const Image w = crop(shot(), window_);
     const int best = differsFromReference(w, side);
     EXPECT_LT(best, ((w.width + 1) / 2) * ((w.height + 1) / 2) / 200)
         << what << ": not 1:1: at best " << best * 400.0 / (w.width * w.height) << "% differ";
   }
-
   // What the preloaded counter has counted in the viewer (BOWLVIEW_SWAP_COUNT): frames shown,
   // frames drawn, views set (one for each size the window takes, minimised and shown again too).
   std::vector<uint64_t> counts() {
@@ -337,7 +339,7 @@ TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
 
       if (onSway) {
         drag(side[scale] / 2, side[scale] / 2, side[scale] / 2 + 100, side[scale] / 2);
-        sway().showWorkspace("2");
+        sway().msg({"workspace", "2"});
         // Frames shown while hidden: none for half a second, within five.
         int last = -1, quiet = 0;
         for (int t = 0; t < 5000 && quiet < 500; t += 50, sleepMs(50)) {
@@ -348,7 +350,7 @@ TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
         const long ticks = cpuTicks();
         sleepMs(1000);  // a measurement: frames drawn and never shown would cost CPU time
         EXPECT_LE(cpuTicks() - ticks, 5) << what << ": frames drawn while hidden";
-        sway().showWorkspace("1");
+        sway().msg({"workspace", "1"});
         EXPECT_TRUE(spinning()) << what << ": not spinning once shown again";
         if (scale == 2) sway().msg({viewerTitle, "kill"});
       }
@@ -413,49 +415,115 @@ TEST_F(OnWayland, TheDesktopChangesUnderTheWindow) {
   EXPECT_EQ(viewer_->wait(10000), 0);
 }
 
-// Fractional scales: the box and the window 1:1, the window at rest the picture drawn headless
-// at its size; sway 1.7 and mutter 43 say 2 to clients and shrink what they draw at 2 unless
+// The pixels of arrow that the cursor image shown (XClient::cursorShown, the arrow at its top
+// left) has nowhere within one pixel across.
+int arrowMissing(const std::vector<unsigned long>& shown, const XcursorImage* arrow) {
+  const int w = (int)arrow->width, h = (int)arrow->height, sw = (int)shown[0];
+  if (sw <= w || (int)shown[1] < h) return w * h;
+  int n = 0;
+  for (int y = 0; y < h; ++y) {
+    const unsigned long* row = &shown[2 + (size_t)y * sw];
+    for (int x = 0; x < w; ++x) {
+      const unsigned p = arrow->pixels[y * w + x];
+      n += row[x] != p && row[x + 1] != p && (x == 0 || row[x - 1] != p);
+    }
+  }
+  return n;
+}
+
+// The box and the window 1:1 (the window at rest the picture drawn headless at its size). At
+// fractional scales: sway 1.7 and mutter 43 say 2 to clients and shrink what they draw at 2 unless
 // they draw at the fraction (sway 1.7 then shows it 1:1; mutter 43 places windows at half pixels,
-// where nothing is: there only its size is checked), sway 1.10 and mutter 48 tell the fraction
-// (wp_fractional_scale_v1). On mutter 48, a scale changed from 1 to 1.5 under the window: the
-// window is then what a fresh start at 1.5 shows.
-TEST_F(OnWayland, AtFractionalScalesTheBoxAndTheWindowAreOneToOne) {
+// where nothing is: there only its size is checked), sway 1.10, mutter 48 and KWin tell the
+// fraction (wp_fractional_scale_v1); on mutter 48, a scale changed from 1 to 1.5 under the window
+// gives what a fresh start at 1.5 shows. By touch on GNOME's mutter (its remote desktop makes the
+// touches; natively, and the X11 build through its Xwayland, which gives X clients touch as the
+// pointer) and on KDE's KWin (Debian 13's): a tap on the box's OK, a tap that stops the bowl, a
+// drag lifted while moving leaves it spinning. On KWin also the theme's arrow, asked for by name
+// (cursor shape), which KWin shows as its X cursor; the icon, one buffer per picture the package
+// installs; its title bar's close button (Breeze's, the rightmost) ends it, as Esc does.
+TEST_F(OnWayland, OneToOneAtFractionalScalesAndByTouchUnderGnomeAndKWin) {
   const int release = compositorRelease();
+  int icons = 0;
+  for (const auto& f : std::filesystem::directory_iterator(BOWLVIEW_ICONS))
+    icons += f.path().extension() == ".png";
   const struct {
     const char* name;
-    double scale, then;  // then: a scale set under the window, 0 if none
-    int since;           // the first Debian release whose compositor is checked so
+    double scale, then;               // then: a scale set under the window, 0 if none
+    int since;                        // the first Debian release whose compositor is checked so
+    bool touch = false, x11 = false;  // x11: the X11 build
+    int arrowChanged = 0;  // % of the arrow KWin may change (at 1.25 it puts it at a fraction of a
+                           // pixel)
+    bool closeButton = false;  // it ends by KWin's close button, else by Esc
   } rows[] = {{"sway", 1.5, 0, 12},
               {"sway", 1.25, 0, 13},
               {"mutter", 1.5, 0, 12},
               {"mutter", 1.25, 0, 13},
-              {"mutter", 1, 1.5, 13}};
+              {"mutter", 1, 1.5, 13},
+              {"mutter", 1, 0, 12, true},
+              {"mutter", 1, 0, 12, true, true},
+              {"kwin", 1, 0, 13, true, false, 0, true},
+              {"kwin", 1.25, 0, 13, true, false, 5},
+              {"kwin", 1.5, 0, 13, true, false, 0, true}};
   std::map<double, int> fresh;  // the window's width at a fresh start at a scale, on mutter
   for (const auto& r : rows) {
     if (release < r.since) continue;
     const double scale = r.then ? r.then : r.scale;
-    const bool exact = r.name[0] == 's' || release >= 13;
-    const int height = scale == 1.5 ? 1536 : 1280, step = scale == 1.5 ? 3 : 5;
+    const bool exact = r.name[0] != 'm' || release >= 13 || scale == 1, kwin = r.name[0] == 'k';
+    const int width = (int)(1280 * scale), height = (int)(1024 * scale);
     std::ostringstream named;
     named << r.name << " at " << r.scale;
     if (r.then) named << " then " << r.then;
+    if (r.x11) named << ", the X11 build";
     const std::string what = named.str();
-    if (!launch(compositor(r.name, height * 5 / 4, height, r.scale))) continue;
+    if (!launch(compositor(r.name, width, height, r.scale, r.x11),
+                {kwin ? "WAYLAND_DEBUG=client" : "WAYLAND_DEBUG=",
+                 r.x11 ? "BOWLVIEW_BACKEND=x11" : "BOWLVIEW_BACKEND="}))
+      continue;
     Rect box;
-    if (exact) expectBox(r.scale, what);
+    if (exact) box = expectBox(r.scale, what);
     EXPECT_TRUE(exact || waitUntil([&] { return find(boxGrey, &box); })) << what << ": no box";
-    c_->tap("Return");
-    if (r.then) {
-      expectWindow(height * 4 / 5, what + ", at first");
-      EXPECT_TRUE(static_cast<RemoteMutter&>(*c_).setScale(r.then)) << what;
+    if (kwin) {
+      XcursorImage* arrow = XcursorFilenameLoadImage(
+          compositorFile("/usr/share/icons/Adwaita/cursors/default").c_str(), (int)(24 * scale));
+      ASSERT_TRUE(arrow) << "no arrow in the root's theme";
+      c_->moveTo(box.x + box.width / 4, box.y + box.height / 4);
+      int missing = 0;
+      EXPECT_TRUE(waitUntil([&] {
+        missing = arrowMissing(c_->x->cursorShown(), arrow);
+        return missing * 100 <= r.arrowChanged * (int)(arrow->width * arrow->height);
+      })) << what
+          << ": not the theme's arrow: " << missing << " of its pixels missing";
+      XcursorImageDestroy(arrow);
+      EXPECT_GT(requests("set_shape("), 0) << what << ": the arrow not asked for by name";
     }
-    expectWindow(height * 4 / 5, what, step);
-    if (r.name[0] == 'm' && !r.then) fresh[scale] = window_.width;
+    const std::function<void(int, int)> press = [&](int x, int y) {
+      r.touch ? (c_->touch("down", x, y), c_->touch("up")) : c_->click(x, y);
+    };
+    int okX, okY;
+    boxPicture(scale, width, height, &okX, &okY);
+    r.touch ? press(box.x + okX, box.y + okY) : c_->tap("Return");
+    if (r.then) {
+      expectWindow(height * 4 / 5, what + ", at first", 2);
+      EXPECT_TRUE(c_->setScale(r.then)) << what;
+    }
+    expectWindow(height * 4 / 5, what, scale == 1.5 ? 3 : scale == 1 ? 2 : 5);
+    if (exact) expectOneToOne(window_.width, what, press);
+    // At rest, mutter has ended its animation too: the size it settles at.
+    if (r.name[0] == 'm' && scale != 1 && find(plainBackground, &window_) && !r.then)
+      fresh[scale] = window_.width;
     EXPECT_TRUE(!r.then || fresh[scale] == window_.width)
         << what << ": " << window_.width << " pixels wide, a fresh start " << fresh[scale];
-    if (exact) expectOneToOne(height * 4 / 5, what);
-    c_->tap("Escape");
-    EXPECT_EQ(viewer_->wait(10000), 0) << what;
+    if (r.touch) {
+      const int mid = window_.width / 2;
+      drag(mid, mid, mid + 200, mid - 80, true);
+      EXPECT_TRUE(spinning() && spinning()) << what << ": a drag did not leave it spinning";
+    }
+    EXPECT_TRUE(!kwin || requests(".add_buffer(") == icons) << what << ": not the icon's pictures";
+    r.closeButton
+        ? c_->click(window_.x + window_.width - (int)(19 * scale), window_.y - (int)(19 * scale))
+        : c_->tap("Escape");
+    EXPECT_EQ(viewer_->wait(10000), 0) << what << (r.closeButton ? ": KWin's close button" : "");
     TearDown();
   }
 }
@@ -520,149 +588,6 @@ TEST_F(OnWayland, UnderMutterTheWindowHasATitleBarThatClosesAtEveryScale) {
   ASSERT_TRUE(find(plainBackground, &window_));
   c_->click(window_.x + window_.width - 14, window_.y - 16);
   EXPECT_EQ(viewer_->wait(10000), 0);
-}
-
-// GNOME on a touchscreen (mutter headless, its remote desktop making the touches): a tap on the
-// box's OK, a tap that stops the bowl, a one-finger drag that turns it and, lifted while
-// moving, leaves it spinning, and a tap that stops it again. Natively, and the X11 build
-// through mutter's Xwayland, which gives X clients touch as the pointer: what users get there.
-TEST_F(OnWayland, UnderGnomeTouchTapsTheBoxAndTurnsAndStopsTheBowl) {
-  for (bool x11 : {false, true}) {
-    const char* what = x11 ? "X11 build through Xwayland" : "natively";
-    ASSERT_TRUE(launch(std::make_unique<RemoteMutter>(1280, 1024, 1, x11),
-                       {x11 ? "BOWLVIEW_BACKEND=x11" : "BOWLVIEW_BACKEND="}));
-    RemoteMutter& g = static_cast<RemoteMutter&>(*c_);
-    auto tap = [&](int x, int y) { g.touch("down", x, y), g.touch("up"); };
-    int okX, okY;
-    const Image want = boxPicture(1, 1280, 1024, &okX, &okY);
-    Rect box;
-    ASSERT_TRUE(waitUntil([&] { return findBox(shot(), want, &box); }))  // mutter animates it in
-        << what << ": no box";
-    tap(box.x + okX, box.y + okY);
-    ASSERT_TRUE(waitUntil([&] { return find(plainBackground, &window_) && window_.width == 819; }))
-        << what << ": the tap on OK did not dismiss the box";
-    const int mid = window_.width / 2;
-    for (int turn = 0; turn < 2; ++turn) {
-      EXPECT_TRUE(stillAfter(tap)) << what << ": a tap did not stop it";
-      if (turn == 1) break;
-      g.touch("down", window_.x + mid, window_.y + mid);
-      for (int i = 1; i <= 10; ++i)
-        g.touch("motion", window_.x + mid + 20 * i, window_.y + mid - 8 * i);
-      g.touch("up");
-      EXPECT_TRUE(spinning() && spinning()) << what << ": a drag did not leave it spinning";
-    }
-    TearDown();
-  }
-}
-
-// The sizes of the icon's buffers in the viewer's WAYLAND_DEBUG log: for each one added, the size
-// it was created with last before.
-std::vector<std::pair<int, int>> iconBufferSizes(const std::string& log) {
-  std::vector<std::pair<int, int>> sizes;
-  const std::string add = ".add_buffer(";
-  for (size_t at = log.find(add); at != std::string::npos; at = log.find(add, at + 1)) {
-    const std::string buffer = log.substr(at + add.size(), log.find(',', at) - at - add.size());
-    const size_t made = log.rfind("create_buffer(new id " + buffer + ", ", at);
-    int w = 0, h = 0;
-    if (made != std::string::npos)
-      sscanf(log.c_str() + log.find(", ", made), ", %*d, %d, %d", &w, &h);
-    sizes.emplace_back(w, h);
-  }
-  std::sort(sizes.begin(), sizes.end());
-  return sizes;
-}
-
-// The pixels of arrow that the cursor image shown (XClient::cursorShown, the arrow at its top
-// left) has nowhere within one pixel across.
-int arrowMissing(const std::vector<unsigned long>& shown, const XcursorImage* arrow) {
-  const int w = (int)arrow->width, h = (int)arrow->height, sw = (int)shown[0];
-  if (sw <= w || (int)shown[1] < h) return w * h;
-  int n = 0;
-  for (int y = 0; y < h; ++y) {
-    const unsigned long* row = &shown[2 + (size_t)y * sw];
-    for (int x = 0; x < w; ++x) {
-      const unsigned p = arrow->pixels[y * w + x];
-      n += row[x] != p && row[x + 1] != p && (x == 0 || row[x - 1] != p);
-    }
-  }
-  return n;
-}
-
-// KDE's KWin (Debian 13's) at 1, 1.25 and 1.5: the box and the window 1:1 (the window at rest is
-// the picture drawn headless at its size); the theme's arrow, asked for by name (cursor shape),
-// which KWin shows as its X cursor; touch: a tap on the box's OK, a tap that stops the bowl, a drag
-// lifted while moving leaves it spinning; the icon, one buffer per picture the package installs, at
-// that picture's size; KWin's title bar, whose close button ends it with status 0, as Esc does.
-TEST_F(OnWayland, UnderKWinTouchTitleBarCursorAndIconAtFractionalScales) {
-  const std::string root = KWin::root();
-  if (root.empty()) GTEST_SKIP() << "no Debian 13 root with KWin (scripts/debian13.sh path)";
-  // KWin is Debian 13's in any case: once is enough.
-  if (compositorRelease() >= 13 && !compositorFile("").empty())
-    GTEST_SKIP() << "KWin runs in the tests of this machine's own";
-  std::vector<std::pair<int, int>> icons;  // each PNG's width and height, from its header
-  for (const auto& f : std::filesystem::directory_iterator(BOWLVIEW_ICONS)) {
-    unsigned char h[24];
-    if (f.path().extension() == ".png" && std::ifstream(f.path()).read((char*)h, 24))
-      icons.emplace_back(h[18] << 8 | h[19], h[22] << 8 | h[23]);
-  }
-  std::sort(icons.begin(), icons.end());
-  const struct {
-    double scale;
-    int arrowChanged;  // % of the arrow KWin may change (at 1.25 it puts it at a fraction of a
-                       // pixel)
-    bool closeButton;  // it ends by KWin's close button, else by Esc
-  } cases[] = {{1, 0, true}, {1.25, 5, false}, {1.5, 0, true}};
-  for (const auto& [scale, arrowChanged, closeButton] : cases) {
-    const std::string what = "kwin at " + std::to_string(scale).substr(0, 4);
-    c_ = std::make_unique<KWin>((int)(1024 * scale), (int)(768 * scale), scale);
-    KWin& k = static_cast<KWin&>(*c_);
-    ASSERT_TRUE(k.ok()) << k.error;
-    std::vector<std::string> env = k.clientEnv();
-    env.push_back("WAYLAND_DEBUG=client");
-    viewer_ = std::make_unique<Child>(std::vector<std::string>{BOWLVIEW_NATIVE}, env);
-    const Rect box = expectBox(scale, what);
-
-    XcursorImage* arrow = XcursorFilenameLoadImage(
-        (root + "/usr/share/icons/Adwaita/cursors/default").c_str(), (int)(24 * scale));
-    ASSERT_TRUE(arrow) << "no arrow in the root's theme";
-    k.moveTo(box.x + box.width / 4, box.y + box.height / 4);
-    int missing = 0;
-    EXPECT_TRUE(waitUntil([&] {
-      missing = arrowMissing(k.x->cursorShown(), arrow);
-      return missing * 100 <= arrowChanged * (int)(arrow->width * arrow->height);
-    })) << what
-        << ": not the theme's arrow: " << missing << " of its pixels missing";
-    XcursorImageDestroy(arrow);
-    EXPECT_GT(requests("set_shape("), 0) << what << ": the arrow not asked for by name";
-
-    int okX, okY;
-    boxPicture(scale, k.width, k.height, &okX, &okY);
-    k.touch("down", box.x + okX, box.y + okY), k.touch("up");
-    expectWindow((int)(k.height * 0.8), what, 2);
-    const int mid = window_.width / 2;
-    k.touch("down", window_.x + mid, window_.y + mid), k.touch("up");
-    ASSERT_TRUE(settled()) << what;
-    const Image stopped = shot();
-    ASSERT_TRUE(settled()) << what;
-    EXPECT_LT(differingPixels(shot(), stopped), 200) << what << ": a tap did not stop it";
-    const Image w = k.x->grab(window_.x, window_.y, window_.width, window_.height);
-    const int best = differsFromReference(w, window_.width);
-    EXPECT_LT(best, ((w.width + 1) / 2) * ((w.height + 1) / 2) / 200)
-        << what << ": not 1:1: at best " << best * 400.0 / (w.width * w.height) << "% differ";
-
-    k.touch("down", window_.x + mid, window_.y + mid);
-    for (int i = 1; i <= 10; ++i)
-      k.touch("motion", window_.x + mid + 20 * i, window_.y + mid - 8 * i);
-    k.touch("up");
-    EXPECT_TRUE(spinning() && spinning()) << what << ": a drag did not leave it spinning";
-    EXPECT_EQ(iconBufferSizes(viewer_->stderrText()), icons) << what << ": not the icon's sizes";
-    // Breeze's close button, the title bar's rightmost.
-    closeButton
-        ? k.click(window_.x + window_.width - (int)(19 * scale), window_.y - (int)(19 * scale))
-        : k.tap("Escape");
-    EXPECT_EQ(viewer_->wait(10000), 0) << what << (closeButton ? ": KWin's close button" : ": Esc");
-    TearDown();
-  }
 }
 
 }  // namespace
