@@ -83,7 +83,8 @@ class Compositor {
 // clients reach it all the same. Pictures through grim, with the pointer.
 class Sway : public Compositor {
  public:
-  Sway(int width, int height, double scale = 1);
+  // config: more of sway's configuration (the benchmarks start its Xwayland so).
+  Sway(int width, int height, double scale = 1, const std::string& config = "");
   // A sway nested in host, with outputs that are windows of host's: killed there, they are
   // unplugged here.
   Sway(Sway& host, int outputs);

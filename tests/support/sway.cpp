@@ -18,10 +18,10 @@ static std::string socketIn(const std::string& dir, const std::string& prefix) {
   return "";
 }
 
-Sway::Sway(int width_, int height_, double scale_) {
+Sway::Sway(int width_, int height_, double scale_, const std::string& config) {
   name = "sway", width = width_, height = height_, scale = scale_;
   start("output HEADLESS-1 resolution " + std::to_string(width) + "x" + std::to_string(height) +
-            " scale " + std::to_string(scale) + "\n",
+            " scale " + std::to_string(scale) + "\n" + config,
         {"WLR_BACKENDS=headless"});
 }
 
