@@ -48,6 +48,7 @@ case "${1:-}" in
   path)
     if $this_is_13; then
       echo "debian13: this machine is Debian 13: its own compositors and build are tested" >&2
+      bash "$tree/scripts/install-deps.sh" debian13 >&2
       echo /
       exit 0
     fi
