@@ -485,7 +485,8 @@ TEST_F(OnWayland, OneToOneAtFractionalScalesAndByTouchUnderGnomeAndKWin) {
     EXPECT_TRUE(!r.closeButton || waitUntil([&] {
       c_->click(window_.x + window_.width - dx, window_.y - dy);
       return waitUntil([&] { return !viewer_->running(); }, 1000);
-    })) << what << ": the title bar's close button does nothing";
+    })) << what
+        << ": the title bar's close button does nothing";
     if (!r.closeButton) c_->tap("Escape");
     EXPECT_EQ(viewer_->wait(10000), 0) << what;
     TearDown();
