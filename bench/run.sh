@@ -71,13 +71,16 @@ if [ $wayland = yes ]; then
   wl_line=$("$b/bench/wayland_bench" 5 || echo "failed")
 fi
 
-echo "bench: the page in headless Chromium (about 20 s)" >&2
-web_line=$( (bash scripts/web.sh build >/dev/null 2>&1 && node bench/web_bench.mjs build-web/page 10) ||
+echo "bench: the page and three.js's of the same scene in headless Chromium, in turn (about 80 s)" >&2
+# three.js as the lock file pins it; without npm, our page is measured alone.
+(cd bench && npm ci --no-audit --no-fund >/dev/null 2>&1) || echo "bench: npm ci failed in bench/" >&2
+web_line=$( (bash scripts/web.sh build >/dev/null 2>&1 && node bench/web_bench.mjs build-web/page 10 3) ||
   echo "failed")
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 share() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.0f %%", 100 * a / b; else print "n/a" }'; }
 w() { echo "$wine_line" | value "$1"; }
+web() { echo "$web_line" | value "${2:-web}_$1"; }  # our page's measure, or three.js's
 # Natively on Wayland / through Xwayland.
 wx() { echo "$(echo "$wl_line" | value "wayland_$1") / $(echo "$wl_line" | value "x11_$1")"; }
 wx_cpu() {
@@ -90,7 +93,10 @@ cat <<TABLE
 | measure | native | Wine |
 |---|---|---|
 | frames per second, bowlview, ${side}x${side} | $viewer_fps | n/a |
-| frames per second, bowlview's page in headless Chromium (SwiftShader's WebGL), 819x819, unthrottled | $(echo "$web_line" | value web_fps) | n/a |
+| frames per second, bowlview's page in headless Chromium (SwiftShader's WebGL), $(web side)x$(web side), unthrottled | $(web fps) | n/a |
+| frames per second, the same scene drawn with three.js (bench/three_page), same canvas and Chromium | $(web fps three) | n/a |
+| CPU per frame in headless Chromium, bowlview's page / three.js: all of Chromium (of it the GPU process, SwiftShader) (ms) | $(web cpu_ms) ($(web gpu_ms)) / $(web cpu_ms three) ($(web gpu_ms three)) | n/a |
+| CPU per frame in headless Chromium, bowlview's page / three.js: the page's scripts (ms) | $(web script_ms) / $(web script_ms three) | n/a |
 | the page's size: index.html, JavaScript and WebAssembly (bytes) | $(echo "$web_line" | value page_bytes) | n/a |
 | frames per second, empty frame (clear + swap) | $empty_fps | n/a |
 | frames per second, freeglut baseline | $glut_fps | n/a |
