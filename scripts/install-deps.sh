@@ -28,7 +28,7 @@ packages_for() {
     # node for its tests and benchmark.
     web) echo "emscripten nodejs python3 chromium" ;;
     package) echo "dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal" ;;
-    bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox" ;;
+    bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox npm" ;;
     # Today's Debian in a root of its own (scripts/debian13.sh): what makes it, here; and, in it,
     # what the tests run there: the compositors and what drives them (D-Bus, PipeWire and Python
     # for mutter's remote desktop, Xvfb and ImageMagick for KWin's and weston's outputs, KWin's
@@ -43,8 +43,11 @@ packages_for() {
   esac
 }
 
+# Installed, or provided by an installed package (a Node.js that brings its own npm).
 installed() {
-  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$'
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$' ||
+    dpkg-query -W -f='${db:Status-Abbrev}|${Provides}\n' | sed -n 's/^ii *|//p' | tr ',' '\n' |
+    sed 's/ *(.*//; s/^ *//' | grep -x -- "$1" >/dev/null
 }
 
 missing=()
