@@ -373,25 +373,6 @@ TEST_F(Viewer, ClaimsOfOtherClientsAndADeadManagerNeitherFreezeNorClose) {
   }
 }
 
-// A screen one pixel high, where the window would have no size at all: it opens as small as X
-// allows and closes as usual, or a box says why and the status is 1. Never a hang.
-TEST_F(Viewer, OnAScreenOnePixelHighItOpensOrSaysWhy) {
-  ASSERT_NO_FATAL_FAILURE(launch(Desktop{"1280x1x24"}));
-  ASSERT_TRUE(dismiss(box_));
-  const Window root = DefaultRootWindow(x_->d);
-  WindowInfo w{};
-  bool error = false;
-  ASSERT_TRUE(until([&] {
-    return x_->find(root, windowTitle, &w) || (error = x_->find(root, "Error", &w));
-  })) << "neither a window nor a box";
-  if (error) {
-    ASSERT_TRUE(dismiss(w));
-  } else {
-    x_->send(w.id, "WM_PROTOCOLS", {(long)x_->atom("WM_DELETE_WINDOW")}, false);
-  }
-  EXPECT_EQ(viewer_->wait(10000), error ? 1 : 0);
-}
-
 // Starts that cannot draw: a box says why where one can be shown, and the status is 1.
 TEST_F(Viewer, FailedStartsSayWhyAndEndWithStatusOne) {
   // Wine's wglCreateContext does not fail without direct rendering (its window stays black).
