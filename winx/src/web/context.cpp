@@ -53,6 +53,7 @@ void* createContext(HWND__* w) {
   a.preserveDrawingBuffer = false;
   a.majorVersion = 1;
   const std::string canvas = "#winx-window-" + std::to_string(native(w)->id);
+  if (!winx_web_webgl()) return nullptr;
   const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = emscripten_webgl_create_context(canvas.c_str(), &a);
   if (webgl <= 0) return nullptr;
   contexts().push_back(new Context{webgl, nullptr, native(w)->id});

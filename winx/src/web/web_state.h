@@ -14,6 +14,7 @@ int winx_web_next_event(int* out);
 void winx_web_wait(int ms);
 int winx_web_present(void);
 int winx_web_hidden(void);
+int winx_web_webgl(void);
 void winx_web_screen_size(int* width, int* height);
 void winx_web_canvas_create(int id, int width, int height);
 void winx_web_canvas_size(int id, int width, int height);

@@ -154,6 +154,9 @@ mergeInto(LibraryManager.library, {
 
   winx_web_hidden: function() { return document.hidden ? 1 : 0; },
 
+  // WebKit with WebGL turned off has no WebGLRenderingContext, which creating a context names.
+  winx_web_webgl: function() { return typeof WebGLRenderingContext != 'undefined' ? 1 : 0; },
+
   winx_web_screen_size__deps: ['$winx'],
   winx_web_screen_size: function(width, height) {
     var s = winx.screenSize();
