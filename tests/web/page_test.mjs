@@ -13,8 +13,8 @@ const page = process.env.BOWLVIEW_PAGE;
 const caption = 'bowlview - by the bowlview authors';
 const plain = [38, 38, 140], fog = [128, 64, 64];
 // Counts the frames the page draws: each begins with a clear of the colour buffer.
-const frameCounter = `window.frames_ = 0; const clear = WebGLRenderingContext.prototype.clear;
-  WebGLRenderingContext.prototype.clear = function(m) { ++window.frames_; return clear.call(this, m); };`;
+const frameCounter = `window.frames_ = 0; const gl = window.WebGLRenderingContext?.prototype ?? {};
+  const clear = gl.clear; gl.clear = function(m) { ++window.frames_; return clear.call(this, m); };`;
 
 let server, browser, tab;
 before(async () => {
