@@ -218,7 +218,7 @@ async function webkit(start, profile, { webgl, dpr, display }) {
   session = `/${(await call('POST', '', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions': {
     binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
     args: ['--automation', `--enable-webgl=${webgl}`] } } } })).sessionId}`;
-  const page = {
+  const page = pictures({
     eval: (expression) => call('POST', '/execute/sync', { script: 'return eval(arguments[0])', args: [expression] }),
     pointer: (points, touch) => call('POST', '/actions', { actions: pointerActions(points, touch) }),
     key: (key) => call('POST', '/actions', { actions: keyActions(key) }),
@@ -227,13 +227,13 @@ async function webkit(start, profile, { webgl, dpr, display }) {
     hide: () => call('POST', '/window/minimize', {}),
     show: () => call('POST', '/window/rect', page.rect),
     close: () => {},
-  };
+  });
   // One window, the page in place of the last one; its size with the browser's toolbar.
   const open = async (url, { width = 1000, height = 800, before = '' } = {}) => {
     await call('POST', '/window/rect', page.rect = { width, height });
     await call('POST', '/url', { url });
     if (before) await page.eval(before);
-    return pictures(page);
+    return page;
   };
   return { open };
 }
