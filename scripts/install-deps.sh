@@ -24,9 +24,9 @@ packages_for() {
       pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-plugins-base gir1.2-gstreamer-1.0 \
       python3-gi" ;;
     windows) echo "g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine wine64 nsis" ;;
-    # The page: Emscripten to build it, python3 to serve it (scripts/web.sh), and Chromium and
-    # node for its tests and benchmark.
-    web) echo "emscripten nodejs python3 chromium" ;;
+    # The page: Emscripten to build it, python3 to serve it (scripts/web.sh), and node and the
+    # three engines for its tests (Firefox and WebKit's driver on an Xvfb) and benchmark.
+    web) echo "emscripten nodejs python3 chromium firefox-esr webkit2gtk-driver xvfb" ;;
     package) echo "dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal" ;;
     bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox npm" ;;
     # Today's Debian in a root of its own (scripts/debian13.sh): what makes it, here; and, in it,

@@ -35,11 +35,11 @@ export async function until(test, ms = 20000) {
 }
 
 // A browser of engine (chromium, firefox or webkit) with WebGL or without; dpr is WebKit's, which
-// takes the ratio once per process. Its verbs: open(url, {width, height, dpr, before}) a page, in
+// takes the ratio once per process; flags are Chromium's. Its verbs: open(url, {width, height, dpr, before}) a page, in
 // CSS pixels, the script before runs before the page's own (in WebKit, once it has loaded); close.
 // A page's: eval(expression), pointer(points, touch) (down, moves, up), key(name), shot(rect)
 // (device pixels), hide() behind another tab or window and show() again, close.
-export async function launch(engine, { webgl = true, dpr = 1 } = {}) {
+export async function launch(engine, { webgl = true, dpr = 1, flags = [] } = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), `bowlview-${engine}-`));
   const procs = [], browser = { close: async () => {
     for (const p of procs.reverse()) {
@@ -58,7 +58,7 @@ export async function launch(engine, { webgl = true, dpr = 1 } = {}) {
     return p;
   };
   try {
-    if (engine === 'chromium') return Object.assign(browser, chromium(start, profile, webgl));
+    if (engine === 'chromium') return Object.assign(browser, chromium(start, profile, webgl, flags));
     const x = start('Xvfb', ['-displayfd', '3', '-screen', '0', '3000x2400x24', '-nolisten', 'tcp']);
     const display = `:${String(await new Promise((r) => x.stdio[3].once('data', r))).trim()}`;
     return Object.assign(browser, await { firefox, webkit }[engine](start, profile, { webgl, dpr, display }));
@@ -88,11 +88,11 @@ function calls(write) {
   };
 }
 
-function chromium(start, profile, webgl) {
+function chromium(start, profile, webgl, flags) {
   const child = start('chromium', ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic',
     '--no-first-run', '--disable-background-networking', '--disable-component-update',
     '--disable-sync', '--enable-unsafe-swiftshader', '--remote-debugging-pipe',
-    `--user-data-dir=${profile}`, ...webgl ? [] : ['--disable-webgl'], 'about:blank']);
+    `--user-data-dir=${profile}`, ...webgl ? [] : ['--disable-webgl'], ...flags, 'about:blank']);
   const { send, receive, fail } = calls((m) => child.stdio[3].write(JSON.stringify(m) + '\0'));
   child.on('exit', () => fail(new Error(`chromium ended: ${child.log.slice(-500)}`)));
   let pending = '';
