@@ -1,6 +1,6 @@
 // The system's browsers behind the same verbs, each through its own protocol (no download, no
-// library): Chromium headless through the DevTools protocol on a pipe; Firefox through WebDriver
-// BiDi and WebKitGTK's MiniBrowser through WebDriver over HTTP, both on an X server of their own
+// library): Chromium, headless, through the DevTools protocol on a pipe; Firefox through WebDriver
+// BiDi and WebKitGTK's MiniBrowser through WebDriver over HTTP, these two on an Xvfb of their own
 // (headless Firefox has no WebGL). And a page served on 127.0.0.1 as any static file server would.
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
@@ -34,220 +34,226 @@ export async function until(test, ms = 20000) {
   }
 }
 
-// A browser of engine (chromium, firefox or webkit) with WebGL or without; dpr is WebKit's, which
-// takes the ratio once per process; flags are Chromium's. Its verbs: open(url, {width, height, dpr, before}) a page, in
-// CSS pixels, the script before runs before the page's own (in WebKit, once it has loaded); close.
-// A page's: eval(expression), pointer(points, touch) (down, moves, up), key(name), shot(rect)
-// (device pixels), hide() behind another tab or window and show() again, close.
+// A browser of engine (chromium, firefox or webkit), with WebGL or without; dpr is WebKit's, which
+// takes the ratio once per process; flags are Chromium's. open(url, {width, height, dpr, before})
+// shows a page (CSS pixels; the script before runs before the page's own, in WebKit once it has
+// loaded), whose verbs are eval(expression), pointer(points, touch) (pressed at the first point,
+// released at the last), key(name), shot(rect) (width, height, rgb in device pixels), hide()
+// behind another tab or window and show() again.
 export async function launch(engine, { webgl = true, dpr = 1, flags = [] } = {}) {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), `bowlview-${engine}-`));
-  const procs = [], browser = { close: async () => {
-    for (const p of procs.reverse()) {
-      const gone = new Promise((resolve) => p.exitCode === null ? p.once('exit', resolve) : resolve());
-      process.kill(-p.pid, 'SIGKILL');  // its children with it: they are in its process group
+  if (!drivers[engine]) throw new Error(`web: no engine '${engine}' (chromium, firefox or webkit)`);
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), `bowlview-${engine}-`)), children = [];
+  const start = (command, args, env) => {
+    const child = spawn(command, args, { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'],
+      detached: true, env: { ...process.env, ...env } });
+    child.log = '';
+    child.stderr.on('data', (d) => { child.log += d; });
+    return children[children.length] = child;
+  };
+  const close = async () => {
+    for (const child of children.reverse()) {
+      const gone = new Promise((r) => child.exitCode ?? child.signalCode ? r() : child.once('exit', r));
+      process.kill(-child.pid, 'SIGKILL');  // its children with it: they are in its process group
       await gone;
     }
     fs.rmSync(profile, { recursive: true, force: true, maxRetries: 10 });
-  } };
-  const start = (command, args, env = {}) => {
-    const p = spawn(command, args, { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'], detached: true,
-      env: { ...process.env, ...env } });
-    p.log = '';
-    p.stderr.on('data', (d) => { p.log += d; });
-    procs.push(p);
-    return p;
   };
   try {
-    if (engine === 'chromium') return Object.assign(browser, chromium(start, profile, webgl, flags));
-    const x = start('Xvfb', ['-displayfd', '3', '-screen', '0', '3000x2400x24', '-nolisten', 'tcp']);
-    const display = `:${String(await new Promise((r) => x.stdio[3].once('data', r))).trim()}`;
-    return Object.assign(browser, await { firefox, webkit }[engine](start, profile, { webgl, dpr, display }));
+    const x = engine !== 'chromium' &&
+      start('Xvfb', ['-displayfd', '3', '-screen', '0', '3000x2400x24', '-nolisten', 'tcp']);
+    const env = x && { DISPLAY: `:${await ready(x, x.stdio[3], /(\d+)\n/)}` };
+    return { close, ...await drivers[engine]({ start, profile, webgl, dpr, flags, env }) };
   } catch (e) {
-    await browser.close();
+    await close();
     throw e;
   }
 }
+
+// What the child prints on stream that re matches first; an error if it ends before.
+const ready = (child, stream, re) => new Promise((resolve, reject) => {
+  let text = '';
+  stream.on('data', (d) => { const m = re.exec(text += d); if (m) resolve(m[1]); });
+  child.once('exit', () => reject(new Error(`web: ${child.spawnargs[0]} ended: ${child.log.slice(-500)}`)));
+});
 
 // Calls by id over a channel, answered in any order; events (no id) are of no interest.
 function calls(write) {
   let id = 0;
   const pending = new Map();
-  return {
-    send: (method, params = {}, extra = {}) => new Promise((resolve, reject) => {
-      pending.set(++id, { resolve, reject, method });
-      write({ id, method, params, ...extra });
-    }),
-    receive(m) {
-      const call = pending.get(m.id);
-      if (!call) return;
-      pending.delete(m.id);
-      m.error ? call.reject(new Error(`${call.method}: ${m.error.message ?? `${m.error} ${m.message}`}`))
-        : call.resolve(m.result);
-    },
-    fail: (e) => pending.forEach((c) => c.reject(e)),
+  const send = (method, params = {}, extra = {}) => new Promise((resolve, reject) => {
+    pending.set(++id, { resolve, reject, method });
+    write({ id, method, params, ...extra });
+  });
+  send.receive = (m) => {
+    const call = pending.get(m.id);
+    pending.delete(m.id);
+    const error = m.error && new Error(`${call?.method}: ${m.error.message ?? `${m.error} ${m.message}`}`);
+    error ? call?.reject(error) : call?.resolve(m.result);
   };
+  send.fail = (e) => pending.forEach((c) => c.reject(e));
+  return send;
 }
 
-function chromium(start, profile, webgl, flags) {
-  const child = start('chromium', ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic',
-    '--no-first-run', '--disable-background-networking', '--disable-component-update',
-    '--disable-sync', '--enable-unsafe-swiftshader', '--remote-debugging-pipe',
-    `--user-data-dir=${profile}`, ...webgl ? [] : ['--disable-webgl'], ...flags, 'about:blank']);
-  const { send, receive, fail } = calls((m) => child.stdio[3].write(JSON.stringify(m) + '\0'));
-  child.on('exit', () => fail(new Error(`chromium ended: ${child.log.slice(-500)}`)));
-  let pending = '';
-  child.stdio[4].on('data', (d) => {
-    const parts = (pending + d).split('\0');
-    pending = parts.pop();
-    parts.forEach((text) => receive(JSON.parse(text)));
-  });
-  const open = async (url, { width = 1000, height = 800, dpr = 1, before = '' } = {}) => {
-    const { targetId } = await send('Target.createTarget', { url: 'about:blank' });
-    const { sessionId } = await send('Target.attachToTarget', { targetId, flatten: true });
-    let other;
-    const page = {
-      send: (method, params) => send(method, params, { sessionId }),
-      async eval(expression) {
-        const r = await page.send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
-        if (r.exceptionDetails) throw new Error(`${expression}: ${r.exceptionDetails.text}`);
-        return r.result.value;
-      },
-      async pointer(points, touch) {
-        const [down, move, up] = touch ? ['touchStart', 'touchMove', 'touchEnd']
-          : ['mousePressed', 'mouseMoved', 'mouseReleased'];
-        for (const [type, x, y] of [[down, ...points[0]], ...points.slice(1).map((p) => [move, ...p]),
-          [up, ...points.at(-1)]]) {
-          await (touch ? page.send('Input.dispatchTouchEvent', { type, touchPoints: type === up ? [] : [{ x, y }] })
-            : page.send('Input.dispatchMouseEvent',
-              { type, x, y, button: 'left', buttons: type === up ? 0 : 1, clickCount: 1 }));
-        }
-      },
-      async key(key) {  // by its DOM name, with what it types and its Windows key code
-        const [text, code] = { Enter: ['\r', 13], Escape: ['', 27] }[key] ?? [key, key.toUpperCase().charCodeAt(0)];
-        await page.send('Input.dispatchKeyEvent', { type: text ? 'keyDown' : 'rawKeyDown', text, key, windowsVirtualKeyCode: code });
-        await page.send('Input.dispatchKeyEvent', { type: 'keyUp', key, windowsVirtualKeyCode: code });
-      },
-      shot: ({ x, y, width, height }) => page.send('Page.captureScreenshot',
-        { format: 'png', clip: { x, y, width, height, scale: 1 }, captureBeyondViewport: false }),
-      hide: async () => { other = (await send('Target.createTarget', { url: 'about:blank' })).targetId; },
-      show: async () => {
-        await send('Target.closeTarget', { targetId: other });
-        await page.send('Page.bringToFront');
-      },
-      close: () => send('Target.closeTarget', { targetId }),
+// WebDriver's input through act(actions): a press, moves and a release; a key typed.
+const input = (act) => ({
+  pointer: (points, touch, pointerType = touch ? 'touch' : 'mouse') => act([{ type: 'pointer',
+    id: pointerType, parameters: { pointerType }, actions: [...points.flatMap(([x, y], i) => [{ type:
+      'pointerMove', x: Math.round(x), y: Math.round(y) }, ...i ? [] : [{ type: 'pointerDown', button: 0 }]]),
+    { type: 'pointerUp', button: 0 }] }]),
+  key: (key) => act([{ type: 'key', id: 'k', actions: ['keyDown', 'keyUp']
+    .map((type) => ({ type, value: { Enter: '\uE007', Escape: '\uE00C' }[key] ?? key })) }]),
+});
+
+const drivers = {
+  chromium({ start, profile, webgl, flags }) {
+    const child = start('chromium', ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic',
+      '--no-first-run', '--disable-background-networking', '--disable-component-update',
+      '--disable-sync', '--enable-unsafe-swiftshader', '--remote-debugging-pipe',
+      `--user-data-dir=${profile}`, ...webgl ? [] : ['--disable-webgl'], ...flags, 'about:blank']);
+    const send = calls((m) => child.stdio[3].write(JSON.stringify(m) + '\0'));
+    child.on('exit', () => send.fail(new Error(`chromium ended: ${child.log.slice(-500)}`)));
+    let pending = '';
+    child.stdio[4].on('data', (d) => {
+      const parts = (pending + d).split('\0');
+      pending = parts.pop();
+      parts.forEach((text) => send.receive(JSON.parse(text)));
+    });
+    const tab = async () => (await send('Target.createTarget', { url: 'about:blank' })).targetId;
+    return { send, async open(url, { width = 1000, height = 800, dpr = 1, before = '' } = {}) {
+      const { sessionId } = await send('Target.attachToTarget', { targetId: await tab(), flatten: true });
+      let other;
+      const page = pictures({
+        send: (method, params) => send(method, params, { sessionId }),
+        async eval(expression) {
+          const r = await page.send('Runtime.evaluate',
+            { expression, returnByValue: true, awaitPromise: true });
+          if (r.exceptionDetails) throw new Error(`${expression}: ${r.exceptionDetails.text}`);
+          return r.result.value;
+        },
+        async pointer(points, touch) {  // k: 0 pressed, 1 moved, 2 released
+          for (const [k, [x, y]] of [[0, points[0]], ...points.slice(1).map((p) => [1, p]), [2, points.at(-1)]]) {
+            await (touch ? page.send('Input.dispatchTouchEvent', { type: ['touchStart', 'touchMove',
+              'touchEnd'][k], touchPoints: k < 2 ? [{ x, y }] : [] }) : page.send('Input.dispatchMouseEvent',
+            { type: ['mousePressed', 'mouseMoved', 'mouseReleased'][k], x, y, button: 'left',
+              buttons: +(k < 2), clickCount: 1 }));
+          }
+        },
+        async key(key) {  // with what it types and its Windows key code
+          const [text, windowsVirtualKeyCode] =
+            { Enter: ['\r', 13], Escape: ['', 27] }[key] ?? [key, key.toUpperCase().charCodeAt(0)];
+          for (const type of [text ? 'keyDown' : 'rawKeyDown', 'keyUp']) {
+            await page.send('Input.dispatchKeyEvent', { type, text, key, windowsVirtualKeyCode });
+          }
+        },
+        shot: ({ x, y, width, height }) => page.send('Page.captureScreenshot',
+          { format: 'png', clip: { x, y, width, height, scale: 1 }, captureBeyondViewport: false }),
+        hide: async () => { other = await tab(); },
+        show: async () => {
+          await send('Target.closeTarget', { targetId: other });
+          await page.send('Page.bringToFront');
+        },
+      });
+      await page.send('Emulation.setDeviceMetricsOverride',
+        { width, height, deviceScaleFactor: dpr, mobile: false });
+      await page.send('Page.enable');  // without it, the script before the page's is not run
+      if (before) await page.send('Page.addScriptToEvaluateOnNewDocument', { source: before });
+      await page.send('Page.navigate', { url });
+      return page;
+    } };
+  },
+
+  async firefox({ start, profile, webgl, env }) {
+    // Its own requests go nowhere: a closed port on this machine is its proxy.
+    fs.writeFileSync(path.join(profile, 'user.js'), Object.entries({ 'network.proxy.type': 1,
+      'network.proxy.socks': '127.0.0.1', 'network.proxy.socks_port': 9, 'webgl.disabled': !webgl })
+      .map(([k, v]) => `user_pref("${k}", ${JSON.stringify(v)});\n`).join(''));
+    const child = start('firefox-esr',
+      ['--remote-debugging-port=0', '--profile', profile, '--no-remote'], env);
+    const ws = new WebSocket(`${await ready(child, child.stderr, /BiDi listening on (\S+)/)}/session`);
+    const send = calls((m) => ws.send(JSON.stringify(m)));
+    ws.onmessage = (e) => send.receive(JSON.parse(e.data));
+    ws.onclose = () => send.fail(new Error(`firefox: ended: ${child.log.slice(-500)}`));
+    await new Promise((resolve) => { ws.onopen = resolve; });
+    await send('session.new', { capabilities: {} });
+    const tab = async () => (await send('browsingContext.create', { type: 'tab' })).context;
+    return { async open(url, { width = 1000, height = 800, dpr = 1, before = '' } = {}) {
+      const context = await tab();
+      let other;
+      await send('browsingContext.setViewport',
+        { context, viewport: { width, height }, devicePixelRatio: dpr });
+      if (before) {
+        await send('script.addPreloadScript', { functionDeclaration: `() => { ${before} }`, contexts: [context] });
+      }
+      await send('browsingContext.navigate', { context, url });
+      return pictures({
+        async eval(expression) {  // as JSON: the plain value
+          const r = await send('script.evaluate', { target: { context }, awaitPromise: true,
+            expression: `(async () => JSON.stringify(await (${expression})))()` });
+          if (r.type === 'exception') throw new Error(`${expression}: ${r.exceptionDetails.text}`);
+          return JSON.parse(r.result.value ?? 'null');
+        },
+        ...input((actions) => send('input.performActions', { context, actions })),
+        shot: (box) => send('browsingContext.captureScreenshot', { context, clip: { type: 'box', ...box } }),
+        hide: async () => { other = await tab(); },
+        show: async () => {
+          await send('browsingContext.close', { context: other });
+          await send('browsingContext.activate', { context });
+        },
+      });
+    } };
+  },
+
+  async webkit({ start, profile, webgl, dpr, env }) {
+    const port = await new Promise((resolve) => {
+      const s = net.createServer().listen(0, '127.0.0.1', () => {
+        const { port } = s.address();
+        s.close(() => resolve(port));
+      });
+    });
+    const driver = start('WebKitWebDriver', ['--host=127.0.0.1', `--port=${port}`],
+      { ...env, GDK_SCALE: dpr, HOME: profile, XDG_CACHE_HOME: profile, XDG_DATA_HOME: profile });
+    let session = '';
+    const call = async (method, at, body) => {
+      const r = await fetch(`http://127.0.0.1:${port}/session${session}${at}`,
+        { method, body: JSON.stringify(body) });
+      const { value } = await r.json();
+      if (!r.ok) throw new Error(`webkit: ${at}: ${value.error}: ${value.message}`);
+      return value;
     };
-    await page.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: dpr, mobile: false });
-    await page.send('Page.enable');  // without it, the script before the page's is not run
-    if (before) await page.send('Page.addScriptToEvaluateOnNewDocument', { source: before });
-    await page.send('Page.navigate', { url });
-    return pictures(page);
-  };
-  return { send, open };
-}
+    const up = () => driver.exitCode === null &&
+      fetch(`http://127.0.0.1:${port}/status`).catch(() => false);
+    if (!await until(up, 10000)) throw new Error(`webkit: no driver: ${driver.log.slice(-500)}`);
+    session = `/${(await call('POST', '', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions': {
+      binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
+      args: ['--automation', `--enable-webgl=${webgl}`] } } } })).sessionId}`;
+    const page = pictures({
+      eval: (expression) => call('POST', '/execute/sync',
+        { script: 'return eval(arguments[0])', args: [expression] }),
+      ...input((actions) => call('POST', '/actions', { actions })),
+      // The viewport's, cut here (its pictures of an element are out of place).
+      shot: async (rect) => ({ data: await call('GET', '/screenshot'), rect, dpr }),
+      hide: () => call('POST', '/window/minimize', {}),
+      show: () => call('POST', '/window/rect', page.rect),
+    });
+    // Its one window; the size with the browser's toolbar.
+    return { async open(url, { width = 1000, height = 800, before = '' } = {}) {
+      await call('POST', '/window/rect', page.rect = { width, height });
+      await call('POST', '/url', { url });
+      if (before) await page.eval(before);
+      return page;
+    } };
+  },
+};
 
-// WebDriver's input: a press, moves and a release at points; a key typed.
-const pointerActions = (points, touch, pointerType = touch ? 'touch' : 'mouse') => [{ type: 'pointer', id: pointerType, parameters: { pointerType },
-  actions: [...points.flatMap(([x, y], i) => [{ type: 'pointerMove', x: Math.round(x), y: Math.round(y) },
-    ...i ? [] : [{ type: 'pointerDown', button: 0 }]]), { type: 'pointerUp', button: 0 }] }];
-const keyActions = (key) => [{ type: 'key', id: 'k', actions: ['keyDown', 'keyUp']
-  .map((type) => ({ type, value: { Enter: '\uE007', Escape: '\uE00C' }[key] ?? key })) }];
-
-// A remote value of WebDriver BiDi as a plain one.
-const plain = (v) => v.type === 'array' ? v.value.map(plain)
-  : v.type === 'object' ? Object.fromEntries(v.value.map(([k, x]) => [k, plain(x)])) : v.value ?? null;
-
-async function firefox(start, profile, { webgl, display }) {
-  // Its own requests go nowhere: a closed port on this machine is its proxy.
-  fs.writeFileSync(path.join(profile, 'user.js'), Object.entries({ 'network.proxy.type': 1,
-    'network.proxy.http': '127.0.0.1', 'network.proxy.http_port': 9, 'network.proxy.ssl': '127.0.0.1',
-    'network.proxy.ssl_port': 9, 'webgl.disabled': !webgl })
-    .map(([k, v]) => `user_pref(${JSON.stringify(k)}, ${JSON.stringify(v)});\n`).join(''));
-  const child = start('firefox-esr', ['--remote-debugging-port=0', '--profile', profile, '--no-remote'],
-    { DISPLAY: display });
-  const url = await new Promise((resolve, reject) => {
-    child.stderr.on('data', () => /BiDi listening on (\S+)/.test(child.log) && resolve(RegExp.$1));
-    child.on('exit', () => reject(new Error(`firefox: ended: ${child.log.slice(-500)}`)));
-  });
-  const ws = new WebSocket(`${url}/session`);
-  const { send, receive, fail } = calls((m) => ws.send(JSON.stringify(m)));
-  ws.onmessage = (e) => receive(JSON.parse(e.data));
-  ws.onclose = () => fail(new Error(`firefox: gone: ${child.log.slice(-500)}`));
-  await new Promise((resolve) => { ws.onopen = resolve; });
-  await send('session.new', { capabilities: {} });
-  const open = async (url, { width = 1000, height = 800, dpr = 1, before = '' } = {}) => {
-    const { context } = await send('browsingContext.create', { type: 'tab' });
-    let other;
-    const page = {
-      async eval(expression) {
-        const r = await send('script.evaluate', { expression, target: { context }, awaitPromise: true });
-        if (r.type === 'exception') throw new Error(`${expression}: ${r.exceptionDetails.text}`);
-        return plain(r.result);
-      },
-      pointer: (points, touch) => send('input.performActions', { context, actions: pointerActions(points, touch) }),
-      key: (key) => send('input.performActions', { context, actions: keyActions(key) }),
-      shot: (box) => send('browsingContext.captureScreenshot', { context, clip: { type: 'box', ...box } }),
-      hide: async () => { other = (await send('browsingContext.create', { type: 'tab' })).context; },
-      show: async () => {
-        await send('browsingContext.close', { context: other });
-        await send('browsingContext.activate', { context });
-      },
-      close: () => send('browsingContext.close', { context }),
-    };
-    await send('browsingContext.setViewport', { context, viewport: { width, height }, devicePixelRatio: dpr });
-    if (before) await send('script.addPreloadScript', { functionDeclaration: `() => { ${before} }`, contexts: [context] });
-    await send('browsingContext.navigate', { context, url });
-    return pictures(page);
-  };
-  return { open };
-}
-
-async function webkit(start, profile, { webgl, dpr, display }) {
-  const port = await new Promise((resolve) => {
-    const s = net.createServer().listen(0, '127.0.0.1', () => { const { port } = s.address(); s.close(() => resolve(port)); });
-  });
-  start('WebKitWebDriver', ['--host=127.0.0.1', `--port=${port}`],
-    { DISPLAY: display, GDK_SCALE: dpr, HOME: profile, XDG_CACHE_HOME: profile, XDG_DATA_HOME: profile });
-  let session = '';
-  const call = async (method, at, body) => {
-    const r = await fetch(`http://127.0.0.1:${port}/session${session}${at}`, { method, body: JSON.stringify(body) });
-    const { value } = await r.json();
-    if (!r.ok) throw new Error(`webkit: ${at}: ${value.error}: ${value.message}`);
-    return value;
-  };
-  await until(() => fetch(`http://127.0.0.1:${port}/status`).catch(() => false), 10000);
-  session = `/${(await call('POST', '', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions': {
-    binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
-    args: ['--automation', `--enable-webgl=${webgl}`] } } } })).sessionId}`;
-  const page = pictures({
-    eval: (expression) => call('POST', '/execute/sync', { script: 'return eval(arguments[0])', args: [expression] }),
-    pointer: (points, touch) => call('POST', '/actions', { actions: pointerActions(points, touch) }),
-    key: (key) => call('POST', '/actions', { actions: keyActions(key) }),
-    // The viewport's, cut here (its pictures of an element are out of place).
-    shot: async (rect) => ({ data: await call('GET', '/screenshot'), rect, dpr }),
-    hide: () => call('POST', '/window/minimize', {}),
-    show: () => call('POST', '/window/rect', page.rect),
-    close: () => {},
-  });
-  // One window, the page in place of the last one; its size with the browser's toolbar.
-  const open = async (url, { width = 1000, height = 800, before = '' } = {}) => {
-    await call('POST', '/window/rect', page.rect = { width, height });
-    await call('POST', '/url', { url });
-    if (before) await page.eval(before);
-    return page;
-  };
-  return { open };
-}
-
-// The page's shots as pictures: width, height, rgb; cut to a rectangle if it is given at a ratio.
+// The page's shots as pictures: width, height, rgb; cut to rect at dpr where they are given.
 function pictures(page) {
   const shot = page.shot;
   page.shot = async (box) => {
     const { data, rect, dpr } = await shot(box), s = decodePng(Buffer.from(data, 'base64'));
     if (!rect) return s;
     const [x, y, width, height] = [rect.x, rect.y, rect.width, rect.height].map((v) => Math.round(v * dpr));
-    const rgb = Buffer.alloc(width * height * 3);
-    for (let r = 0; r < height; ++r) s.rgb.copy(rgb, r * width * 3, ((y + r) * s.width + x) * 3, ((y + r) * s.width + x + width) * 3);
-    return { width, height, rgb };
+    return { width, height, rgb: Buffer.concat([...Array(height).keys()]
+      .map((r) => s.rgb.subarray(((y + r) * s.width + x) * 3, ((y + r) * s.width + x + width) * 3))) };
   };
   return page;
 }

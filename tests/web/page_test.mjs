@@ -2,7 +2,7 @@
 // box first, the canvas, the picture against the desktop's headless render, input, a hidden tab,
 // a lost context, the end.
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
+import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -16,24 +16,18 @@ const plain = [38, 38, 140], fog = [128, 64, 64];
 const frameCounter = `window.frames_ = 0; const gl = window.WebGLRenderingContext?.prototype ?? {};
   const clear = gl.clear; gl.clear = function(m) { ++window.frames_; return clear.call(this, m); };`;
 
-let server, browser, tab;
+let server, browser;
 before(async () => {
   assert.ok(fs.existsSync(path.join(page, 'index.html')), `no page in ${page}: scripts/web.sh build`);
   server = await serve(page);
 });
 after(async () => { await browser?.close(); server?.close(); });
 
-// The page in a new tab, in place of the last one, in a browser started so; its controls box up.
-async function launch(options = {}, { webgl = true } = {}) {
-  const started = JSON.stringify([webgl, options.dpr]);
-  if (browser?.started !== started) {
-    await browser?.close();
-    browser = await launchBrowser(process.env.BOWLVIEW_ENGINE, { webgl, dpr: options.dpr });
-    browser.started = started;
-    tab = null;
-  }
-  await tab?.close();
-  const p = tab = await browser.open(server.url, { before: frameCounter, ...options });
+// The page in a browser of its own; its controls box up.
+async function launch(options = {}, webgl = true) {
+  await browser?.close();
+  browser = await launchBrowser(process.env.BOWLVIEW_ENGINE, { webgl, dpr: options.dpr });
+  const p = await browser.open(server.url, { before: frameCounter, ...options });
   assert.ok(await until(() => p.eval(`!!document.querySelector('dialog[open]')`)), 'no box');
   return p;
 }
@@ -81,21 +75,15 @@ const drag = (p, c, x0, y0, x1, y1, touch = false) => p.pointer([...Array(11).ke
 
 // The picture at rest against the desktop's render of the same scene; kept on failure.
 function matchesReference(s, fogOn, wireframe) {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'bowlview-picture-'));
-  const picture = path.join(dir, 'page.ppm');
+  const picture = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'bowlview-picture-')), 'page.ppm');
   fs.writeFileSync(picture, Buffer.concat([Buffer.from(`P6 ${s.width} ${s.height} 255\n`), s.rgb]));
-  try {
-    console.log(execFileSync(process.env.BOWLVIEW_REFERENCE_CHECK,
-      [picture, +fogOn, +wireframe], { encoding: 'utf8' }).trim());
-    fs.rmSync(dir, { recursive: true });
-  } catch (e) {
-    assert.fail(`${e.stdout}${e.stderr} (pictures in ${dir})`);
-  }
+  const r = spawnSync(process.env.BOWLVIEW_REFERENCE_CHECK, [picture, +fogOn, +wireframe], { encoding: 'utf8' });
+  assert.equal(r.status, 0, `${r.stdout}${r.stderr}${r.error ?? ''} (the picture: ${picture})`);
+  console.log(r.stdout.trim());
+  fs.rmSync(path.dirname(picture), { recursive: true });
 }
 
 describe('Box', () => {
-  // The controls box comes first, as a modal dialog with nothing drawn behind it; each of its
-  // keys, and its button, dismisses it.
   for (const [how, dismiss] of [
     ['Enter', (p) => p.key('Enter')], ['Space', (p) => p.key(' ')], ['Esc', (p) => p.key('Escape')],
     ['OK', async (p) => p.pointer([await p.eval(`(() => { const r = document.querySelector(
@@ -115,7 +103,6 @@ describe('Box', () => {
   }
 });
 
-// The page's last line once the program has ended, or '' if it does not end.
 const ending = async (p) => String(await until(async () => {
   const text = await p.eval(`document.getElementById('status').textContent`);
   return /ended/.test(text) && text;
@@ -185,9 +172,8 @@ describe('Hidden', () => {
 });
 
 describe('NoWebGL', () => {
-  // Without WebGL the program's own error box, then status 1.
   it('says so in its own box and ends with status 1', async () => {
-    const p = await launch({}, { webgl: false });
+    const p = await launch({}, false);
     await p.key('Enter');
     assert.ok(await until(() => p.eval(`(() => { const d = document.querySelector('dialog[open]');
       return d && d.querySelector('h1').textContent == 'Error'; })()`)), 'no error box');
@@ -257,7 +243,7 @@ describe('ContextLoss', () => {
       }
       await p.eval('lose_.restoreContext()');
       assert.ok(await spinning(p, c), 'not drawing once restored');
-        await p.pointer([[c.x + c.width / 2, c.y + c.height / 2]]);
+      await p.pointer([[c.x + c.width / 2, c.y + c.height / 2]]);
       await settled(p, c);
       matchesReference(await p.shot(c), false, false);
     });
@@ -280,7 +266,6 @@ describe('Names', () => {
 });
 
 describe('Offline', () => {
-  // From this machine the page is installable, and once visited it opens with its files gone.
   it('is installable and opens again without its server', async () => {
     await launch();
     const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'bowlview-page-'));
@@ -295,7 +280,6 @@ describe('Offline', () => {
       assert.ok(await up(`!!document.querySelector('dialog[open]')`), 'no box without the server');
       await open(p);
     } finally {
-      await p.close();
       own.close();
     }
   });
