@@ -69,15 +69,16 @@ export async function launch(engine, { webgl = true, dpr = 1, flags = [] } = {})
   }
 }
 
+const ended = (child) => new Error(`web: ${child.spawnargs[0]} ended: ${child.log.slice(-500)}`);
 // What the child prints on stream that re matches first; an error if it ends before.
 const ready = (child, stream, re) => new Promise((resolve, reject) => {
   let text = '';
   stream.on('data', (d) => { const m = re.exec(text += d); if (m) resolve(m[1]); });
-  child.once('exit', () => reject(new Error(`web: ${child.spawnargs[0]} ended: ${child.log.slice(-500)}`)));
+  child.once('exit', () => reject(ended(child)));
 });
 
-// Calls by id over a channel, answered in any order; events (no id) are of no interest.
-function calls(write) {
+// Calls by id over a channel to child, answered in any order; events (no id) are of no interest.
+function calls(child, write) {
   let id = 0;
   const pending = new Map();
   const send = (method, params = {}, extra = {}) => new Promise((resolve, reject) => {
@@ -90,7 +91,7 @@ function calls(write) {
     const error = m.error && new Error(`${call?.method}: ${m.error.message ?? `${m.error} ${m.message}`}`);
     error ? call?.reject(error) : call?.resolve(m.result);
   };
-  send.fail = (e) => pending.forEach((c) => c.reject(e));
+  child.once('exit', () => pending.forEach((c) => c.reject(ended(child))));
   return send;
 }
 
@@ -110,8 +111,7 @@ const drivers = {
       '--no-first-run', '--disable-background-networking', '--disable-component-update',
       '--disable-sync', '--enable-unsafe-swiftshader', '--remote-debugging-pipe',
       `--user-data-dir=${profile}`, ...webgl ? [] : ['--disable-webgl'], ...flags, 'about:blank']);
-    const send = calls((m) => child.stdio[3].write(JSON.stringify(m) + '\0'));
-    child.on('exit', () => send.fail(new Error(`chromium ended: ${child.log.slice(-500)}`)));
+    const send = calls(child, (m) => child.stdio[3].write(JSON.stringify(m) + '\0'));
     let pending = '';
     child.stdio[4].on('data', (d) => {
       const parts = (pending + d).split('\0');
@@ -170,9 +170,8 @@ const drivers = {
     const child = start('firefox-esr',
       ['--remote-debugging-port=0', '--profile', profile, '--no-remote'], env);
     const ws = new WebSocket(`${await ready(child, child.stderr, /BiDi listening on (\S+)/)}/session`);
-    const send = calls((m) => ws.send(JSON.stringify(m)));
+    const send = calls(child, (m) => ws.send(JSON.stringify(m)));
     ws.onmessage = (e) => send.receive(JSON.parse(e.data));
-    ws.onclose = () => send.fail(new Error(`firefox: ended: ${child.log.slice(-500)}`));
     await new Promise((resolve) => { ws.onopen = resolve; });
     await send('session.new', { capabilities: {} });
     const tab = async () => (await send('browsingContext.create', { type: 'tab' })).context;

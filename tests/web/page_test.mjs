@@ -6,7 +6,7 @@ import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { describe, it, before, after } from 'node:test';
+import { describe, it, after } from 'node:test';
 import { launch as launchBrowser, serve, until } from './browser.mjs';
 
 const page = process.env.BOWLVIEW_PAGE;
@@ -16,12 +16,10 @@ const plain = [38, 38, 140], fog = [128, 64, 64];
 const frameCounter = `window.frames_ = 0; const gl = window.WebGLRenderingContext?.prototype ?? {};
   const clear = gl.clear; gl.clear = function(m) { ++window.frames_; return clear.call(this, m); };`;
 
-let server, browser;
-before(async () => {
-  assert.ok(fs.existsSync(path.join(page, 'index.html')), `no page in ${page}: scripts/web.sh build`);
-  server = await serve(page);
-});
-after(async () => { await browser?.close(); server?.close(); });
+assert.ok(fs.existsSync(path.join(page, 'index.html')), `no page in ${page}: scripts/web.sh build`);
+const server = await serve(page);
+let browser;
+after(async () => { await browser?.close(); server.close(); });
 
 // The page in a browser of its own; its controls box up.
 async function launch(options = {}, webgl = true) {
@@ -103,10 +101,8 @@ describe('Box', () => {
   }
 });
 
-const ending = async (p) => String(await until(async () => {
-  const text = await p.eval(`document.getElementById('status').textContent`);
-  return /ended/.test(text) && text;
-}) || '');
+const ending = async (p) => String(await until(() => p.eval(`((text) => /ended/.test(text) && text)(
+  document.getElementById('status').textContent)`)) || '');
 
 describe('Input', () => {
   // Mouse and touch in device pixels, keys by the desktop's rules; at rest, plain, in fog and in
