@@ -6,26 +6,30 @@ import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { describe, it, after } from 'node:test';
+import { describe, it, after, afterEach } from 'node:test';
 import { launch as launchBrowser, serve, until } from './browser.mjs';
 
 const page = process.env.BOWLVIEW_PAGE;
 const caption = 'bowlview - by the bowlview authors';
 const plain = [38, 38, 140], fog = [128, 64, 64];
-// Counts the frames the page draws: each begins with a clear of the colour buffer.
+// Counts the frames the page draws (each begins with a clear of the colour buffer), and keeps
+// its errors.
 const frameCounter = `window.frames_ = 0; const gl = window.WebGLRenderingContext?.prototype ?? {};
-  const clear = gl.clear; gl.clear = function(m) { ++window.frames_; return clear.call(this, m); };`;
+  const clear = gl.clear; gl.clear = function(m) { ++window.frames_; return clear.call(this, m); };
+  window.errors_ = []; addEventListener('error', (e) => errors_.push(e.message));
+  const error = console.error; console.error = (...a) => { errors_.push(a.join(' ')); error(...a); };`;
 
 assert.ok(fs.existsSync(path.join(page, 'index.html')), `no page in ${page}: scripts/web.sh build`);
 const server = await serve(page);
-let browser;
+let browser, tab;
 after(async () => { await browser?.close(); server.close(); });
+afterEach(async () => assert.deepEqual(await tab?.eval('window.errors_'), [], 'errors on the page'));
 
 // The page in a browser of its own; its controls box up.
 async function launch(options = {}, webgl = true) {
   await browser?.close();
   browser = await launchBrowser(process.env.BOWLVIEW_ENGINE, { webgl, dpr: options.dpr });
-  const p = await browser.open(server.url, { before: frameCounter, ...options });
+  const p = tab = await browser.open(server.url, { before: frameCounter, ...options });
   assert.ok(await until(() => p.eval(`!!document.querySelector('dialog[open]')`)), 'no box');
   return p;
 }
