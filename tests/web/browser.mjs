@@ -34,12 +34,11 @@ export async function until(test, ms = 20000) {
   }
 }
 
-// A browser of engine (chromium, firefox or webkit), with WebGL or without; dpr is WebKit's, which
-// takes the ratio once per process; flags are Chromium's. open(url, {width, height, dpr, before})
-// shows a page (CSS pixels; the script before runs before the page's own, in WebKit once it has
-// loaded), whose verbs are eval(expression), pointer(points, touch) (pressed at the first point,
-// released at the last), key(name), shot(rect) (width, height, rgb in device pixels), hide()
-// behind another tab or window and show() again.
+// A browser of engine (chromium, firefox or webkit); dpr is WebKit's (once per process), flags
+// Chromium's. open(url, {width, height, dpr, before}) shows a page (CSS pixels; before runs ahead of
+// the page's scripts, in WebKit once it has loaded): eval(expression), pointer(points, touch)
+// (pressed at the first, released at the last), key(name), shot(rect) (device pixels: width, height,
+// rgb), hide() behind another tab or window and show().
 export async function launch(engine, { webgl = true, dpr = 1, flags = [] } = {}) {
   if (!drivers[engine]) throw new Error(`web: no engine '${engine}' (chromium, firefox or webkit)`);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), `bowlview-${engine}-`)), children = [];
@@ -122,7 +121,7 @@ const drivers = {
     return { send, async open(url, { width = 1000, height = 800, dpr = 1, before = '' } = {}) {
       const { sessionId } = await send('Target.attachToTarget', { targetId: await tab(), flatten: true });
       let other;
-      const page = pictures({
+      const page = {
         send: (method, params) => send(method, params, { sessionId }),
         async eval(expression) {
           const r = await page.send('Runtime.evaluate',
@@ -145,14 +144,14 @@ const drivers = {
             await page.send('Input.dispatchKeyEvent', { type, text, key, windowsVirtualKeyCode });
           }
         },
-        shot: ({ x, y, width, height }) => page.send('Page.captureScreenshot',
-          { format: 'png', clip: { x, y, width, height, scale: 1 }, captureBeyondViewport: false }),
+        shot: async ({ x, y, width, height }) => decodePng((await page.send('Page.captureScreenshot',
+          { format: 'png', clip: { x, y, width, height, scale: 1 }, captureBeyondViewport: false })).data),
         hide: async () => { other = await tab(); },
         show: async () => {
           await send('Target.closeTarget', { targetId: other });
           await page.send('Page.bringToFront');
         },
-      });
+      };
       await page.send('Emulation.setDeviceMetricsOverride',
         { width, height, deviceScaleFactor: dpr, mobile: false });
       await page.send('Page.enable');  // without it, the script before the page's is not run
@@ -184,7 +183,7 @@ const drivers = {
         await send('script.addPreloadScript', { functionDeclaration: `() => { ${before} }`, contexts: [context] });
       }
       await send('browsingContext.navigate', { context, url });
-      return pictures({
+      return {
         async eval(expression) {  // as JSON: the plain value
           const r = await send('script.evaluate', { target: { context }, awaitPromise: true,
             expression: `(async () => JSON.stringify(await (${expression})))()` });
@@ -192,22 +191,20 @@ const drivers = {
           return JSON.parse(r.result.value ?? 'null');
         },
         ...input((actions) => send('input.performActions', { context, actions })),
-        shot: (box) => send('browsingContext.captureScreenshot', { context, clip: { type: 'box', ...box } }),
+        shot: async (box) => decodePng((await send('browsingContext.captureScreenshot',
+          { context, clip: { type: 'box', ...box } })).data),
         hide: async () => { other = await tab(); },
         show: async () => {
           await send('browsingContext.close', { context: other });
           await send('browsingContext.activate', { context });
         },
-      });
+      };
     } };
   },
 
   async webkit({ start, profile, webgl, dpr, env }) {
-    const port = await new Promise((resolve) => {
-      const s = net.createServer().listen(0, '127.0.0.1', () => {
-        const { port } = s.address();
-        s.close(() => resolve(port));
-      });
+    const port = await new Promise((resolve) => {  // a free one
+      const s = net.createServer().listen(0, '127.0.0.1', () => { resolve(s.address().port); s.close(); });
     });
     const driver = start('WebKitWebDriver', ['--host=127.0.0.1', `--port=${port}`],
       { ...env, GDK_SCALE: dpr, HOME: profile, XDG_CACHE_HOME: profile, XDG_DATA_HOME: profile });
@@ -225,15 +222,16 @@ const drivers = {
     session = `/${(await call('POST', '', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions': {
       binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
       args: ['--automation', `--enable-webgl=${webgl}`] } } } })).sessionId}`;
-    const page = pictures({
+    const page = {
       eval: (expression) => call('POST', '/execute/sync',
         { script: 'return eval(arguments[0])', args: [expression] }),
       ...input((actions) => call('POST', '/actions', { actions })),
       // The viewport's, cut here (its pictures of an element are out of place).
-      shot: async (rect) => ({ data: await call('GET', '/screenshot'), rect, dpr }),
+      shot: async ({ x, y, width, height }) => decodePng(await call('GET', '/screenshot'),
+        [x, y, width, height].map((v) => Math.round(v * dpr))),
       hide: () => call('POST', '/window/minimize', {}),
       show: () => call('POST', '/window/rect', page.rect),
-    });
+    };
     // Its one window; the size with the browser's toolbar.
     return { async open(url, { width = 1000, height = 800, before = '' } = {}) {
       await call('POST', '/window/rect', page.rect = { width, height });
@@ -244,21 +242,10 @@ const drivers = {
   },
 };
 
-// The page's shots as pictures: width, height, rgb; cut to rect at dpr where they are given.
-function pictures(page) {
-  const shot = page.shot;
-  page.shot = async (box) => {
-    const { data, rect, dpr } = await shot(box), s = decodePng(Buffer.from(data, 'base64'));
-    if (!rect) return s;
-    const [x, y, width, height] = [rect.x, rect.y, rect.width, rect.height].map((v) => Math.round(v * dpr));
-    return { width, height, rgb: Buffer.concat([...Array(height).keys()]
-      .map((r) => s.rgb.subarray(((y + r) * s.width + x) * 3, ((y + r) * s.width + x + width) * 3))) };
-  };
-  return page;
-}
-
-// An 8-bit RGB or RGBA PNG (the browsers' screenshots) as rows of RGB.
-function decodePng(png) {
+// An 8-bit RGB or RGBA PNG in base64 (the browsers' screenshots) as rows of RGB, or the part [x, y,
+// width, height] of it.
+function decodePng(base64, cut) {
+  const png = Buffer.from(base64, 'base64');
   let at = 8, width, height, channels;
   const idat = [];
   while (at < png.length) {
@@ -269,8 +256,9 @@ function decodePng(png) {
     at += 12 + length;
   }
   const raw = zlib.inflateSync(Buffer.concat(idat)), stride = width * channels;
-  const rows = Buffer.alloc(height * stride), rgb = Buffer.alloc(width * height * 3);
-  for (let y = 0; y < height; ++y) {
+  const [x0, y0, w, h] = cut ?? [0, 0, width, height];
+  const rows = Buffer.alloc(height * stride), rgb = Buffer.alloc(w * h * 3);
+  for (let y = 0; y < y0 + h; ++y) {
     const filter = raw[y * (stride + 1)];
     for (let i = 0; i < stride; ++i) {
       const x = raw[y * (stride + 1) + 1 + i], o = y * stride + i;
@@ -280,7 +268,9 @@ function decodePng(png) {
       const predictor = [0, a, b, (a + b) >> 1, pa <= pb && pa <= pc ? a : pb <= pc ? b : c][filter];
       rows[o] = (x + predictor) & 255;
     }
-    for (let i = 0; i < width; ++i) rows.copy(rgb, (y * width + i) * 3, y * stride + i * channels, y * stride + i * channels + 3);
+    for (let i = 0, o = y * stride + x0 * channels; y >= y0 && i < w; ++i, o += channels) {
+      rows.copy(rgb, ((y - y0) * w + i) * 3, o, o + 3);
+    }
   }
-  return { width, height, rgb };
+  return { width: w, height: h, rgb };
 }
