@@ -162,9 +162,10 @@ const drivers = {
   },
 
   async firefox({ start, profile, webgl, env }) {
-    // Its own requests go nowhere: a closed port on this machine is its proxy.
+    // Its own requests go nowhere, names included: a closed port on this machine is its proxy.
     fs.writeFileSync(path.join(profile, 'user.js'), Object.entries({ 'network.proxy.type': 1,
-      'network.proxy.socks': '127.0.0.1', 'network.proxy.socks_port': 9, 'webgl.disabled': !webgl })
+      'network.proxy.socks': '127.0.0.1', 'network.proxy.socks_port': 9,
+      'network.proxy.socks_remote_dns': true, 'webgl.disabled': !webgl })
       .map(([k, v]) => `user_pref("${k}", ${JSON.stringify(v)});\n`).join(''));
     const child = start('firefox-esr',
       ['--remote-debugging-port=0', '--profile', profile, '--no-remote'], env);
