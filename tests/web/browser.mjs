@@ -113,9 +113,9 @@ const drivers = {
     const send = calls(child, (m) => child.stdio[3].write(JSON.stringify(m) + '\0'));
     let pending = '';
     child.stdio[4].on('data', (d) => {
-      const parts = (pending + d).split('\0');
-      pending = parts.pop();
-      parts.forEach((text) => send.receive(JSON.parse(text)));
+      const messages = (pending + d).split('\0');
+      pending = messages.pop();
+      messages.forEach((text) => send.receive(JSON.parse(text)));
     });
     const tab = async () => (await send('Target.createTarget', { url: 'about:blank' })).targetId;
     return { send, async open(url, { width = 1000, height = 800, dpr = 1, before = '' } = {}) {
