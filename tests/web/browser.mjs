@@ -119,7 +119,8 @@ const drivers = {
     });
     const tab = async () => (await send('Target.createTarget', { url: 'about:blank' })).targetId;
     return { send, async open(url, { width = 1000, height = 800, dpr = 1, before = '' } = {}) {
-      const { sessionId } = await send('Target.attachToTarget', { targetId: await tab(), flatten: true });
+      const targetId = await tab();
+      const { sessionId } = await send('Target.attachToTarget', { targetId, flatten: true });
       let other;
       const page = {
         send: (method, params) => send(method, params, { sessionId }),
@@ -151,6 +152,7 @@ const drivers = {
           await send('Target.closeTarget', { targetId: other });
           await page.send('Page.bringToFront');
         },
+        close: () => send('Target.closeTarget', { targetId }),
       };
       await page.send('Emulation.setDeviceMetricsOverride',
         { width, height, deviceScaleFactor: dpr, mobile: false });
