@@ -51,8 +51,9 @@ export async function launch(engine, { webgl = true, dpr = 1, flags = [] } = {})
   };
   const close = async () => {
     for (const child of children.reverse()) {
-      const gone = new Promise((r) => child.exitCode ?? child.signalCode ? r() : child.once('exit', r));
-      process.kill(-child.pid, 'SIGKILL');  // its children with it: they are in its process group
+      const gone = child.exitCode === null && child.signalCode === null && new Promise((r) => child.once('exit', r));
+      // Its children with it, they are in its process group (which may be gone already).
+      try { process.kill(-child.pid, 'SIGKILL'); } catch {}
       await gone;
     }
     fs.rmSync(profile, { recursive: true, force: true, maxRetries: 10 });
