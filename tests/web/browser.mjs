@@ -224,7 +224,9 @@ const drivers = {
       fetch(`http://127.0.0.1:${port}/status`).catch(() => false);
     if (!await until(up, 10000)) throw new Error(`webkit: no driver: ${driver.log.slice(-500)}`);
     session = `/${(await call('POST', '', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions': {
-      binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
+      // In the machine's multiarch folder of /usr/lib.
+      binary: fs.readdirSync('/usr/lib').map((d) => `/usr/lib/${d}/webkit2gtk-4.1/MiniBrowser`)
+        .find((f) => fs.existsSync(f)),
       args: ['--automation', `--enable-webgl=${webgl}`] } } } })).sessionId}`;
     const page = {
       eval: (expression) => call('POST', '/execute/sync',
