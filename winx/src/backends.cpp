@@ -1,5 +1,6 @@
-// The backends this binary has, in the order they are listed to the user.
-#include "backend.h"
+// The backends this binary has, in the order they are listed to the user, and its accessibility
+// tree where it has one.
+#include "accessibility.h"
 
 namespace winx {
 
@@ -14,5 +15,11 @@ const Backend* const backends[] = {
     &web::backend,
 #endif
     nullptr};
+
+#ifdef WINX_A11Y
+const Accessibility* const accessibility = &a11y::table;
+#else
+const Accessibility* const accessibility = nullptr;
+#endif
 
 }  // namespace winx

@@ -2,6 +2,8 @@
 // a backend, and the core procedures a backend may call. Nothing else crosses it.
 #pragma once
 
+#include <poll.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -38,6 +40,7 @@ struct HWND__ {
   bool shownOnce;
   bool needsPaint;
   bool destroyed;
+  bool active;  // it has the keyboard, as the window system says
   HDC__ dc;
 };
 
@@ -86,6 +89,9 @@ struct Backend {
   // The cursor shown while the pointer is over the program's windows (null: none); boxes
   // show the arrow.
   void (*setCursor)(const HCURSOR__* cursor);
+
+  // Where w's client area starts on the screen, where the window system tells (null: never).
+  bool (*windowOrigin)(HWND__* w, POINT* origin);
 };
 
 // The backends this binary has, null-terminated: the list is the whole layer's (backends.cpp),
@@ -116,6 +122,16 @@ void resized(HWND__* w, int width, int height);
 void displayChanged(int width, int height);
 // Minimised (or hidden by someone else) or shown again.
 void setIconic(HWND__* w, bool iconic);
+// The window took the keyboard, or lost it.
+void setActive(HWND__* w, bool active);
+// The accessibility bus the display names (X's AT_SPI_BUS), for when the tree starts.
+void offerAccessibilityBus(const std::string& address);
+// poll(2) on the backend's descriptor and the other connections the process serves beside it
+// (the accessibility bus), which are served here when ready: the backend's revents (0: not
+// ready), -1 on error.
+int pollWithOthers(pollfd* own, int timeoutMs);
+// A box's OK was pressed from elsewhere (an assistive technology) since it came up.
+bool boxPressedElsewhere();
 // The capture ends without our ReleaseCapture: its holder hears of it.
 void loseCapture(HWND__* w);
 // Milliseconds on a monotonic clock: message times.

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "accessibility.h"
 #include "winx_state.h"
 
 namespace winx {
@@ -61,6 +62,7 @@ const Backend& backend() {
   if (s.backend == nullptr) {
     s.backend = connectOne();
     s.backend->setCursor(s.cursor);
+    if (accessibility) accessibility->start(s.displayBus);
   }
   return *s.backend;
 }

@@ -1,4 +1,5 @@
 // What the program asks of the desktop: the screen's size, icons, message boxes.
+#include "accessibility.h"
 #include "winx_state.h"
 
 int GetSystemMetrics(int index) {
@@ -21,5 +22,11 @@ HICON LoadIconA(HINSTANCE, LPCSTR) {
 }
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-  return winx::backend().messageBox(winx::liveWindow(owner), text, caption, type);
+  const winx::Backend& b = winx::backend();
+  const winx::Accessibility* tree = winx::accessibility;
+  if (tree)
+    tree->boxShown(caption ? caption : "Error", text ? text : "", (type & MB_ICONERROR) != 0);
+  const int answer = b.messageBox(winx::liveWindow(owner), text, caption, type);
+  if (tree) tree->boxDismissed();
+  return answer;
 }

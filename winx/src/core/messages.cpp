@@ -83,6 +83,7 @@ void pumpEvents() {
   if (const Backend* b = connectedBackend()) {
     b->pumpEvents();
   }
+  serveOthers();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Window classes and windows: creation, showing, sizing, painting, timers and capture.
 #include <strings.h>
 
+#include "accessibility.h"
 #include "winx_state.h"
 
 namespace winx {
@@ -82,6 +83,13 @@ void setIconic(HWND__* w, bool iconic) {
     w->needsPaint = true;
     sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->width, w->height));
   }
+  if (accessibility) accessibility->windowChanged(w);
+}
+
+void setActive(HWND__* w, bool active) {
+  if (w->active == active) return;
+  w->active = active;
+  if (accessibility) accessibility->windowChanged(w);
 }
 
 void loseCapture(HWND__* w) {
@@ -123,7 +131,7 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
   w->height = height > 0 ? height : 0;
   w->native = nullptr;
   w->pixelFormat = 0;
-  w->visible = w->iconic = w->shownOnce = w->needsPaint = w->destroyed = false;
+  w->visible = w->iconic = w->shownOnce = w->needsPaint = w->destroyed = w->active = false;
   w->askedWidth = w->width;
   w->askedHeight = w->height;
   w->refusedWidth = w->refusedHeight = 0;
@@ -139,6 +147,7 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR title, DWORD, int x, int y,
     DestroyWindow(w);
     return nullptr;
   }
+  if (liveWindow(w) && winx::accessibility) winx::accessibility->windowChanged(w);
   return liveWindow(w);
 }
 
@@ -154,6 +163,7 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
       b.showWindow(w, false);
     }
     w->visible = false;
+    if (winx::accessibility) winx::accessibility->windowChanged(w);
     return wasVisible;
   }
   if (w->native == nullptr && !b.createWindow(w, 0)) {
@@ -167,6 +177,7 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
     sendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->width, w->height));
   }
   w->needsPaint = true;
+  if (winx::accessibility) winx::accessibility->windowChanged(w);
   return wasVisible;
 }
 
@@ -198,6 +209,7 @@ BOOL DestroyWindow(HWND hwnd) {
   if (w->native != nullptr) {
     winx::backend().destroyWindow(w);
   }
+  if (winx::accessibility) winx::accessibility->windowDestroyed(w);
   return TRUE;
 }
 

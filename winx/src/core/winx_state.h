@@ -26,6 +26,7 @@ struct RegisteredClass {
 
 struct State {
   const Backend* backend = nullptr;  // chosen and connected on first need
+  std::string displayBus;            // the accessibility bus the display names
 
   std::vector<RegisteredClass> classes;
   std::vector<std::unique_ptr<HWND__>> windows;  // never freed: stale handles stay harmless
@@ -51,6 +52,8 @@ const Backend& backend();
 const Backend* connectedBackend();
 
 HWND__* liveWindow(HWND hwnd);
+// The accessibility bus, served without waiting (from PeekMessage and GetMessage).
+void serveOthers();
 void loadPixelFormats();
 
 }  // namespace winx

@@ -24,6 +24,7 @@ const Backend backend = {
     swapBuffers,
     messageBox,
     setCursor,
+    nullptr,
 };
 // clang-format on
 

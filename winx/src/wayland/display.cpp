@@ -197,10 +197,7 @@ static void readSocket(wl_display* d, int timeoutMs) {
   if (wl_display_flush(d) < 0 && errno != EAGAIN) connectionLost();
   if (wl_display_prepare_read(d) != 0) return;
   pollfd pfd = {wl_display_get_fd(d), POLLIN, 0};
-  int n;
-  while ((n = poll(&pfd, 1, timeoutMs)) < 0 && errno == EINTR) {
-  }
-  if (n > 0) {
+  if (pollWithOthers(&pfd, timeoutMs) > 0) {
     if (wl_display_read_events(d) < 0) connectionLost();
   } else {
     wl_display_cancel_read(d);

@@ -235,10 +235,12 @@ void onKeymap(void*, wl_keyboard*, uint32_t format, int32_t fd, uint32_t size) {
 
 void onKeyboardEnter(void*, wl_keyboard*, uint32_t, wl_surface* surface, wl_array*) {
   state().keyboardSurface = surface;
+  if (HWND__* w = windowFromSurface(surface)) setActive(w, true);
 }
 
-void onKeyboardLeave(void*, wl_keyboard*, uint32_t, wl_surface*) {
+void onKeyboardLeave(void*, wl_keyboard*, uint32_t, wl_surface* surface) {
   State& s = state();
+  if (HWND__* w = windowFromSurface(surface)) setActive(w, false);
   s.keyboardSurface = nullptr;
   s.repeatKey = 0;
 }

@@ -132,8 +132,10 @@ int messageBox(HWND__*, const char* text, const char* caption, UINT type) {
     // Modal: the box's input is its own; other windows' input is dropped meanwhile.
     MessageBoxWindow* outer = s.box;
     s.box = &b;
+    // Its OK may be pressed from the accessibility bus too, which the wait serves.
     while (!b.done) {
       pumpEvents();
+      b.done = b.done || boxPressedElsewhere();
       if (!b.done) waitForEvents(-1);
     }
     s.box = outer;

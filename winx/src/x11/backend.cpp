@@ -24,6 +24,7 @@ const Backend backend = {
     swapBuffers,
     messageBox,
     setCursor,
+    windowOrigin,
 };
 // clang-format on
 

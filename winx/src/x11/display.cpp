@@ -34,7 +34,34 @@ Atom intern(Display* d, const char* name) {
   return XInternAtom(d, name, False);
 }
 
+// A text property of the root window, empty where there is none.
+std::string rootText(Display* d, Window root, const char* name) {
+  Atom type;
+  int format;
+  unsigned long n = 0, left;
+  unsigned char* data = nullptr;
+  std::string text;
+  if (XGetWindowProperty(d, root, intern(d, name), 0, 1024, False, AnyPropertyType, &type, &format,
+                         &n, &left, &data) == Success &&
+      data && format == 8) {
+    text.assign((const char*)data, n);
+  }
+  if (data) XFree(data);
+  return text;
+}
+
 }  // namespace
+
+bool windowOrigin(HWND__* w, POINT* origin) {
+  Window child;
+  int x, y;
+  if (!XTranslateCoordinates(display(), xwin(w), RootWindow(display(), state().screen), 0, 0, &x,
+                             &y, &child)) {
+    return false;
+  }
+  *origin = POINT{x - state().primary.x, y - state().primary.y};
+  return true;
+}
 
 XRectangle primaryMonitor(Display* d, int screen) {
   XRectangle r = {0, 0, (unsigned short)DisplayWidth(d, screen),
@@ -92,6 +119,7 @@ bool connect(std::string* why) {
     XRRSelectInput(d, RootWindow(d, s.screen), RRScreenChangeNotifyMask);
   }
   s.primary = primaryMonitor(d, s.screen);
+  offerAccessibilityBus(rootText(d, RootWindow(d, s.screen), "AT_SPI_BUS"));
   return true;
 }
 

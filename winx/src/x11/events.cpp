@@ -1,8 +1,6 @@
 // X events into Win32 messages: input, exposure, size changes, close requests, lost grabs.
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
-#include <errno.h>
-#include <poll.h>
 
 #include "keys.h"
 #include "x11_state.h"
@@ -182,10 +180,15 @@ void handleEvent(const XEvent& e, bool inputAllowed) {
     case PropertyNotify:
       if (e.xproperty.atom == state().wmState) onWmStateChanged(w);
       break;
+    case FocusIn:
+      if (e.xfocus.mode != NotifyUngrab) setActive(w, true);
+      break;
     case FocusOut:
       // Another client grabbed the keyboard (a window switcher, say).
       if (e.xfocus.mode == NotifyGrab) {
         loseCapture(w);
+      } else if (e.xfocus.detail != NotifyInferior) {
+        setActive(w, false);
       }
       break;
     case LeaveNotify:
@@ -246,12 +249,7 @@ bool waitForEvents(int timeoutMs) {
   pollfd pfd = {};
   pfd.fd = ConnectionNumber(d);
   pfd.events = POLLIN;
-  while (poll(&pfd, 1, timeoutMs) < 0) {
-    if (errno != EINTR) {
-      return false;
-    }
-  }
-  return true;
+  return pollWithOthers(&pfd, timeoutMs) >= 0;
 }
 
 }  // namespace winx::x11

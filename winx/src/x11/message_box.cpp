@@ -143,14 +143,19 @@ int messageBox(HWND__* owner, const char* text, const char* caption, UINT type) 
   XMapRaised(b.d, b.win);
 
   // Modal: serve the box; other windows still learn of exposure and size, never of input.
+  // Its OK may be pressed from the accessibility bus too, which the wait serves.
   for (bool done = false; !done;) {
-    XEvent e;
-    XNextEvent(b.d, &e);
-    if (e.xany.window == b.win) {
-      done = handleBoxEvent(b, e);
-    } else {
-      handleEvent(e, false);
+    while (!done && XPending(b.d) > 0) {
+      XEvent e;
+      XNextEvent(b.d, &e);
+      if (e.xany.window == b.win) {
+        done = handleBoxEvent(b, e);
+      } else {
+        handleEvent(e, false);
+      }
     }
+    done = done || boxPressedElsewhere();
+    if (!done && !waitForEvents(-1)) break;
   }
 
   XDestroyImage(b.image);

@@ -92,5 +92,6 @@ void deleteContext(void* context);
 bool swapBuffers(HWND__* w);
 int messageBox(HWND__* owner, const char* text, const char* caption, UINT type);
 void setCursor(const HCURSOR__* c);
+bool windowOrigin(HWND__* w, POINT* origin);
 
 }  // namespace winx::x11
