@@ -7,15 +7,18 @@ set -euo pipefail
 packages_for() {
   case "$1" in
     # The viewer alone: what building it and opening it on a display take (X11 and Wayland;
-    # libdecor's plugin draws title bars where the compositor draws none).
+    # libdecor's plugin draws title bars where the compositor draws none; libdbus-1 for screen
+    # readers).
     build) echo "cmake g++ make pkgconf libx11-dev libxrandr-dev libxcursor-dev libpng-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core libgl-dev libgl1-mesa-dri x11-utils \
       libwayland-dev wayland-protocols libxkbcommon-dev libegl-dev libegl-mesa0 libdecor-0-dev \
-      libdecor-0-plugin-1-cairo" ;;
+      libdecor-0-plugin-1-cairo libdbus-1-dev" ;;
     # The run command's recorded session where no display is reachable.
     record) echo "xvfb xdotool imagemagick" ;;
     # The cursor tests compare with Debian's default cursor theme (Adwaita). The tests draw
-    # through EGL, where CMake finds OpenGL in GLVND's libOpenGL (libopengl-dev).
-    test) echo "libegl-dev libopengl-dev libegl-mesa0 libgtest-dev libxtst-dev libxfixes-dev libxcursor-dev libpng-dev adwaita-icon-theme xvfb openbox icewm valgrind devscripts help2man" ;;
+    # through EGL, where CMake finds OpenGL in GLVND's libOpenGL (libopengl-dev). A screen
+    # reader's view: the accessibility bus and registry, pyatspi, a private session bus.
+    test) echo "libegl-dev libopengl-dev libegl-mesa0 libgtest-dev libxtst-dev libxfixes-dev libxcursor-dev libpng-dev adwaita-icon-theme xvfb openbox icewm valgrind devscripts help2man \
+      at-spi2-core python3-pyatspi dbus-daemon x11-utils xdotool" ;;
     # Wayland: the client libraries, and the compositors and tools the end-to-end tests drive
     # (mutter's remote desktop: PipeWire for its pictures, Python's GObject bindings).
     wayland) echo "libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev \
