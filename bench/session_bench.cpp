@@ -1,7 +1,7 @@
 // Start-up time, peak memory and CPU at rest of the real program, native or under Wine, on the
 // X display in $DISPLAY.
 // Minimising needs a window manager on that display.
-//   session_bench native|wine   prints: startup_ms=N peak_rss_mib=N rss_growth_kib=N
+//   session_bench native|wine   prints: box_ms=N startup_ms=N peak_rss_mib=N rss_growth_kib=N
 //                 spinning_cpu_percent=N minimised_cpu_percent=N rest_cpu_percent=N
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -73,13 +73,22 @@ int main(int argc, char** argv) {
     fprintf(stderr, "session_bench: cannot open the X display\n");
     return 1;
   }
+  const auto started = Clock::now();
   const auto viewerProcess = startViewer(launcher(), display);
   const Child& viewer = *viewerProcess;
   WindowInfo box, window;
-  if (!x.waitForWindow("bowlview - by the bowlview authors", &box, 60000)) {
+  // Looked for every millisecond: a screen reader's share of the start is smaller than the
+  // tests' usual poll.
+  bool up = false;
+  while (!(up = x.waitForWindow("bowlview - by the bowlview authors", &box, 0)) &&
+         Clock::now() - started < std::chrono::seconds(60)) {
+    sleepMs(1);
+  }
+  if (!up) {
     fprintf(stderr, "session_bench: no controls box\n");
     return 1;
   }
+  const double boxMs = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
   x.moveTo(box.x + box.width / 2, box.y + box.height / 3);
   sleepMs(500);
   const auto dismissed = Clock::now();
@@ -132,8 +141,9 @@ int main(int argc, char** argv) {
   x.send(window.id, "WM_PROTOCOLS", {(long)x.atom("WM_DELETE_WINDOW")}, false);
   viewerProcess->wait(10000);
   printf(
-      "startup_ms=%.0f peak_rss_mib=%.1f rss_growth_kib=%ld spinning_cpu_percent=%.0f "
+      "box_ms=%.0f startup_ms=%.0f peak_rss_mib=%.1f rss_growth_kib=%ld spinning_cpu_percent=%.0f "
       "minimised_cpu_percent=%.2f rest_cpu_percent=%.2f\n",
-      startupMs, peakKiB / 1024.0, growthKiB, spinningPercent, minimisedPercent, restPercent);
+      boxMs, startupMs, peakKiB / 1024.0, growthKiB, spinningPercent, minimisedPercent,
+      restPercent);
   return 0;
 }

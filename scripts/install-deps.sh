@@ -31,7 +31,7 @@ packages_for() {
     # three engines for its tests (Firefox and WebKit's driver on an Xvfb) and benchmark.
     web) echo "emscripten nodejs python3 chromium firefox-esr webkit2gtk-driver xvfb" ;;
     package) echo "dpkg-dev lintian desktop-file-utils appstream diffoscope-minimal" ;;
-    bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox npm" ;;
+    bench) echo "libbenchmark-dev freeglut3-dev xvfb openbox npm dbus-daemon dbus-bin at-spi2-core" ;;
     # Today's Debian in a root of its own (scripts/debian13.sh): what makes it, here; and, in it,
     # what the tests run there: the compositors and what drives them (D-Bus, PipeWire and Python
     # for mutter's remote desktop, Xvfb and ImageMagick for KWin's and weston's outputs, KWin's
