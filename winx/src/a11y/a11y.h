@@ -63,9 +63,21 @@ State& state();
 // Objects (objects.cpp).
 extern const char* const rootPath;
 std::string pathOf(const Object& o);
+// The object at a path of ours; false for none.
+bool objectAt(const char* path, Object* o);
 std::vector<Object> childrenOf(const Object& o);
+// False for the application, whose parent is the registry's root.
+bool parentOf(const Object& o, Object* parent);
+int indexInParent(const Object& o);
+uint32_t roleOf(const Object& o);
+const char* roleName(uint32_t role);
+std::string nameOf(const Object& o);
 uint64_t statesOf(const Object& o);
-// Method calls on our objects, answered.
+// The interfaces it answers: Accessible, and one of Application, Component, Text or Action.
+std::vector<const char*> interfacesOf(const Object& o);
+bool hasInterface(const Object& o, const char* interface);
+
+// Method calls on our objects, answered (answers.cpp).
 DBusHandlerResult answer(DBusConnection* c, DBusMessage* m, void*);
 // The program's ANSI text as D-Bus's UTF-8: as it is where it already is UTF-8, else as Latin-1.
 std::string utf8(const std::string& text);
