@@ -62,7 +62,8 @@ else:
         env=dict(env, XDG_RUNTIME_DIR=run, WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
                  WLR_RENDERER="pixman", WAYLAND_DISPLAY=""), stderr=subprocess.DEVNULL)
     ipc = until("no sway", lambda: next((f for f in os.listdir(run) if f.startswith("sway-ipc.")), None))
-    env.update(XDG_RUNTIME_DIR=run, WAYLAND_DISPLAY="wayland-1")
+    env.update(XDG_RUNTIME_DIR=run, WAYLAND_DISPLAY=next(
+        f for f in os.listdir(run) if f.startswith("wayland-") and not f.endswith(".lock")))
     sway = lambda *a: subprocess.run(["swaymsg", "-s", f"{run}/{ipc}", *a], env=env, check=True)
     # Another workspace shown: nothing draws the window, which counts as minimised.
     minimise, restore = lambda: sway("workspace", "2"), lambda: sway("workspace", "1")
