@@ -152,9 +152,12 @@ std::string sessionAddress() {
 
 void start(const std::string& displayBus) {
   State& s = state();
+  // Where one leads nowhere (a launcher gone, its root property left behind), the next.
   const char* address = getenv("AT_SPI_BUS_ADDRESS");
-  if (address && *address) return openBus(address);
-  if (!displayBus.empty()) return openBus(displayBus);
+  for (const std::string& named : {std::string(address ? address : ""), displayBus}) {
+    openBus(named);
+    if (s.bus) return;
+  }
   s.session = open(sessionAddress(), onSessionHello);
   if (s.session) {
     call(s.session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", onAddress);
