@@ -24,8 +24,9 @@ HICON LoadIconA(HINSTANCE, LPCSTR) {
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   const winx::Backend& b = winx::backend();
   const winx::Accessibility* tree = winx::accessibility;
-  if (tree)
+  if (tree) {
     tree->boxShown(caption ? caption : "Error", text ? text : "", (type & MB_ICONERROR) != 0);
+  }
   const int answer = b.messageBox(winx::liveWindow(owner), text, caption, type);
   if (tree) tree->boxDismissed();
   return answer;

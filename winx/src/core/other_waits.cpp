@@ -29,8 +29,9 @@ void serveOthers() {
   if (accessibility == nullptr) return;
   fds.clear();
   accessibility->descriptors(&fds);
-  if (!fds.empty() && poll(fds.data(), fds.size(), 0) > 0)
+  if (!fds.empty() && poll(fds.data(), fds.size(), 0) > 0) {
     accessibility->serve(fds.data(), fds.size());
+  }
 }
 
 bool boxPressedElsewhere() {
