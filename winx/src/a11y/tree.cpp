@@ -27,12 +27,16 @@ int indexOf(const Top* t) {
   return -1;
 }
 
-Top* add(HWND__* w) {
+// A new child of the application, told whole: a window (caption and text empty) or a box.
+Top* add(HWND__* w, const char* caption = "", const char* text = "", bool error = false) {
   State& s = state();
   s.tops.push_back(std::make_unique<Top>());
   Top* t = s.tops.back().get();
   t->id = s.nextId++;
   t->window = w;
+  t->caption = caption;
+  t->text = text;
+  t->error = error;
   const Object self{t, Part::self};
   t->states = statesOf(self);
   emit(Object{}, objectEvents, "ChildrenChanged", "add", indexOf(t), &self);
@@ -82,11 +86,7 @@ void windowDestroyed(HWND__* w) {
 }
 
 void boxShown(const char* caption, const char* text, bool error) {
-  Top* t = add(nullptr);
-  t->caption = caption;
-  t->text = text;
-  t->error = error;
-  announceBox(t);
+  announceBox(add(nullptr, caption, text, error));
 }
 
 // The innermost box: the one whose loop runs.
