@@ -1,6 +1,5 @@
-"""What a screen reader finds of the viewer through AT-SPI 2, on Xvfb with openbox (x11) or on a
-headless sway (wayland). Run inside a private session bus (dbus-run-session), which starts the
-accessibility bus and its registry when first asked."""
+"""What a screen reader finds of the viewer through AT-SPI 2, on Xvfb with openbox (x11) or a
+headless sway (wayland), inside a private session bus (dbus-run-session)."""
 import atexit, os, pwd, subprocess, sys, tempfile, time
 import pyatspi
 from gi.repository import GLib

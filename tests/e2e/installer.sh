@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The Windows installer under Wine, for all users, with /S alone and for the current user: a
-# silent install, the viewer started through its Start-menu shortcut (the box, the window,
-# keys, Esc), the uninstall entry as Windows reads it, and a silent uninstall that leaves
-# nothing behind.
+# The Windows installer under Wine (all users, /S alone, current user): installed silently,
+# started through its Start-menu shortcut, entered for Windows, uninstalled without a trace.
 #   installer.sh INSTALLER VERSION E2E_WINE_TESTS WINEPREFIX
 set -euo pipefail
 export LC_ALL=C

@@ -17,13 +17,10 @@ struct Launcher {
   int frame[4];
 };
 
-// The launcher this binary drives, chosen when it is built. Without a window manager Wine
-// keeps the frame of a WS_OVERLAPPEDWINDOW to itself and maps only the client area: 4-pixel
-// sizing borders and a 19-pixel caption (measured, with the caption height wine-prefix.sh
-// sets). BOWLVIEW_EXE runs another copy of the .exe, such as the one the installer put in the
-// prefix, or a shortcut to it (a .lnk), which the shell starts as the Start menu would. Wine
-// 10's start does not wait for a shortcut's program, /wait or not, nor pass on its status: the
-// launch ends once the prefix's last program has (wineserver -w), with status 0.
+// The launcher this binary drives, chosen when it is built. Without a manager Wine keeps a
+// WS_OVERLAPPEDWINDOW's frame to itself (4-pixel borders, the caption wine-prefix.sh sets).
+// BOWLVIEW_EXE runs another .exe, or a .lnk as the Start menu would; Wine 10's start neither
+// waits for it nor passes on its status, so the launch ends with the prefix's last program.
 inline Launcher launcher() {
 #if defined(BOWLVIEW_WINE_EXE)
   const std::string exe = getenv("BOWLVIEW_EXE") ? getenv("BOWLVIEW_EXE") : BOWLVIEW_WINE_EXE;

@@ -18,9 +18,8 @@ namespace {
 
 const std::vector<int> plainBackground = {38, 38, 140}, fogBackground = {128, 64, 64};
 
-// The same view of the model. On a loaded machine a presented frame now and then differs
-// from the same frame drawn again in a few pixels along the outline (seen natively and under
-// Wine, up to a few dozen); one spin step alone moves about a thousand.
+// The same view: a presented frame on a loaded machine may differ by a few dozen pixels along
+// the outline from the same frame drawn again; one spin step moves about a thousand.
 bool samePicture(const Image& a, const Image& b) {
   return a.rgb.size() == b.rgb.size() && differingPixels(a, b) < 200;
 }
@@ -70,8 +69,7 @@ class Viewer : public ::testing::Test {
     if ((managed_ = desktop.wm != nullptr)) {
       wm_ = std::make_unique<Child>(std::vector<std::string>{desktop.wm},
                                     std::vector<std::string>{"DISPLAY=" + server_->name});
-      // The manager is ready once it has taken the screen and then maps a window of ours (a
-      // request it was not yet reading is made again).
+      // Ready once it has the screen and maps a window of ours (asked again until it reads it).
       const Window probe = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 8, 8, 0, 0, 0);
       ASSERT_TRUE(until([&] {
         if (x_->property(DefaultRootWindow(d), "_NET_SUPPORTING_WM_CHECK").empty()) return false;
@@ -129,9 +127,7 @@ class Viewer : public ::testing::Test {
     return until([&] { return backgroundIs(plainBackground); });
   }
 
-  // What a desktop shows of w without a window manager: the packaged icon, its largest image
-  // as _NET_WM_ICON's last (width, height, then 0xAARRGGBB pixels), and a _NET_WM_PING
-  // answered (back to the root, with w in it).
+  // The packaged icon as _NET_WM_ICON's last image, and _NET_WM_PING answered to the root.
   void expectFace(const WindowInfo& w) {
     if (l_.name == "native") {
       std::vector<long> icon = x_->property(w.id, "_NET_WM_ICON", 1 << 20);
@@ -177,10 +173,8 @@ class Viewer : public ::testing::Test {
   WindowInfo box_{}, window_{};
 };
 
-// The box centred on the primary monitor, then the window at its top-left corner, 0.8 times
-// its height on each side: one monitor (which then takes another mode under the window), or a
-// primary beside or below a taller one. At twice the DPI, the box is twice as large; at ten
-// times, it still fits its monitor.
+// The box centred on the primary monitor, then the window at its top-left, 0.8 of its height:
+// one monitor (then another mode), a primary beside or below a taller one; at 2 and 10 × DPI.
 TEST_F(Viewer, ControlsBoxFirstThenTheWindowOnThePrimaryMonitor) {
   const struct {
     const char* screen;
@@ -194,8 +188,7 @@ TEST_F(Viewer, ControlsBoxFirstThenTheWindowOnThePrimaryMonitor) {
                {"1920x2224x24", {{0, 1200, 1280, 1024}, {0, 0, 1920, 1200}}, 819, 0}};
   WindowInfo first{};
   for (const auto& c : cases) {
-    // Wine takes its monitors from RandR's outputs, which Xvfb's added monitors are not, and
-    // draws its boxes at its own DPI.
+    // Wine takes monitors from RandR's outputs (not Xvfb's added ones) and boxes at its own DPI.
     if ((c.monitors.size() > 1 || c.dpi) && l_.name == "wine") continue;
     ASSERT_NO_FATAL_FAILURE(launch(Desktop{c.screen, c.monitors, c.dpi}));
     const XRectangle& p = c.monitors[0];
@@ -218,8 +211,7 @@ TEST_F(Viewer, ControlsBoxFirstThenTheWindowOnThePrimaryMonitor) {
     EXPECT_EQ((std::vector<int>{o.x, o.y, o.width, o.height}),
               (std::vector<int>{p.x, p.y, c.side, c.side}))
         << c.screen;
-    // The monitor takes another mode under the window (RandR, as xrandr does it): the window
-    // is sized again as a fresh start there would size it.
+    // Another mode under the window (RandR, as xrandr does it): sized again as a fresh start.
     if (c.side == 864 && l_.name == "native") {
       ASSERT_TRUE(x_->setMonitors({}));  // the output's own monitor, which follows its mode
       commandOutput({"sh", "-c",
@@ -266,11 +258,8 @@ TEST_F(Viewer, UnderWindowManagers) {
   }
 }
 
-// It spins from the first frame, and a click stops it. At rest it shows what the scene code draws
-// headless after some number of spin frames (0.2 degrees a frame about one axis: 1800 cover a
-// turn; 0.5 % may differ); p shows the wire-frame and p again the bowl. Other keys (F, P, x, J,
-// Ctrl+3) do nothing; a drag leaves it spinning again; Esc ends with status 0. (The test command
-// runs this one under memcheck too.)
+// It spins from the start; a click stops it, at rest the headless render (0.5 % may differ);
+// p toggles the wire-frame; F, P, x, J, Ctrl+3 do nothing; a drag spins it; Esc: status 0.
 TEST_F(Viewer, FogAndWireframeKeysAndNothingElseThenEscape) {
   start();
   const Image first = shot();
@@ -306,18 +295,16 @@ TEST_F(Viewer, FogAndWireframeKeysAndNothingElseThenEscape) {
   EXPECT_EQ(viewer_->wait(10000 * patience_), 0) << viewer_->stderrText();
 }
 
-// Claims of other clients and a window manager that dies: what the server does not confirm
-// changes nothing, so the bowl goes on spinning and takes keys. A synthetic UnmapNotify, an
-// iconic WM_STATE written while no manager runs, close requests that are not ICCCM's (to the
-// box and to the window), and openbox killed while the window is minimised, which leaves
-// WM_STATE iconic as the server maps the window again.
+// Claims the server does not confirm change nothing (the bowl spins on and takes keys): a
+// synthetic UnmapNotify, a forged iconic WM_STATE, close requests that are not ICCCM's, and
+// openbox killed while the window is minimised (WM_STATE left iconic).
 TEST_F(Viewer, ClaimsOfOtherClientsAndADeadManagerNeitherFreezeNorClose) {
   const std::string cases[] = {"synthetic UnmapNotify", "forged WM_STATE", "forged close",
                                "manager killed while minimised"};
   for (const std::string& c : cases) {
     const bool killed = c == "manager killed while minimised";
-    // Wine places its windows itself under a manager, and Wine 10 takes any client's WM_STATE
-    // for the manager's word: it minimises the program, which then rightly draws nothing.
+    // Wine places its windows itself under a manager; Wine 10 takes any client's WM_STATE for the
+    // manager's word and rightly draws nothing, minimised.
     if ((killed || c == "forged WM_STATE") && l_.name == "wine") continue;
     ASSERT_NO_FATAL_FAILURE(launch(Desktop{"1280x1024x24", {}, 0, killed ? "openbox" : nullptr}));
     Display* d = x_->d;

@@ -27,8 +27,7 @@ class Frame : public ::testing::Test {
   }
 };
 
-// 100 spin frames turn exactly 20 degrees; a drag's increment turns once, however many frames
-// follow it (a motion, then a key and a paint).
+// 100 spin frames turn exactly 20 degrees; a drag's increment turns once, whatever follows.
 TEST_F(Frame, SpinFramesAndADragIncrementTurnExactly) {
   for (int i = 0; i < 100; ++i) renderFrame();
   expectRotation(20.0, -0.3, 1.0, 0.6, 2e-6);

@@ -1,6 +1,5 @@
-// What drawSurface sends, recorded at the OpenGL entry points it calls. This test links its
-// own definitions of those five functions in place of the driver's, because OpenGL keeps
-// no record of the normals and vertices it was given.
+// What drawSurface sends, recorded by our own definitions of the five GL functions it calls:
+// OpenGL keeps no record of the normals and vertices it was given.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -35,10 +34,9 @@ static float dot(const float* a, const float* b) { return a[0] * b[0] + a[1] * b
 
 namespace {
 
-// A 1.5-pixel line width, then 21 rows of 21 quads, each a normal and four corners: (x, z),
-// (x, z+s), (x+s, z+s), (x+s, z) on the grid from -1.5 in steps of 0.15, on the bowl
-// y = sqrt(x^2 + z^2 + 1) - 1, neighbours sharing their edges exactly, normals of unit length
-// facing up at right angles to the quad.
+// A 1.5-pixel line width, then 21 rows of 21 quads, a normal and four corners each, on the grid
+// from -1.5 in steps of 0.15 on y = sqrt(x^2 + z^2 + 1) - 1; neighbours share edges exactly;
+// unit normals face up, at right angles to the quad.
 TEST(Mesh, QuadsLieOnTheBowlAndTileTheGrid) {
   drawSurface();
   std::string quads = "b", want = "w";

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
 # The Linux binary hardened as distributions check it (hardening-check, from devscripts).
-# A program is marked for control-flow protection only where the C library's start files
-# are too, which Debian 12's and 13's are not: there, our own main() must still begin with the
-# landing pad -fcf-protection puts there. Branch protection is ARM's; Debian 13's checker asks
-# for it on every machine.
+# Where the C library's start files lack control-flow protection (Debian 12's and 13's), main()
+# must still begin with -fcf-protection's landing pad. Branch protection is ARM's alone.
 #   hardening.sh BOWLVIEW CXX
 set -euo pipefail
 bin=$1 cxx=$2

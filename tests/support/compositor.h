@@ -1,8 +1,5 @@
-// Real Wayland compositors for end-to-end tests, each private to one test: sway headless, weston
-// inside a private Xvfb, mutter headless, KWin in Debian 13's root. One shape for all, so that a
-// test runs the same steps on each: start, give a client the environment, look at the output,
-// send input. Their side (the compositors and their tools) runs here or in a Debian root: see
-// compositorSide().
+// Private Wayland compositors, one per test, all of one shape (start, a client's environment,
+// the output's picture, input); their side runs here or in a Debian root (compositorSide()).
 #pragma once
 
 #include <memory>
@@ -12,9 +9,8 @@
 #include "tests/support/process.h"
 #include "tests/support/xserver.h"
 
-// A client that gives a compositor's seat input as a user would, run as a child that lives as
-// long as this object and takes one command a line: virtual_input_client (a virtual pointer
-// and keyboard on a wlroots compositor) or remote_desktop.py (mutter's remote desktop).
+// A child that gives the seat input, one command a line, as long as this object lives:
+// virtual_input_client (wlroots, KWin) or remote_desktop.py (mutter).
 class VirtualInput {
  public:
   // env reaches the compositor; argv is the client and its arguments.
@@ -45,8 +41,7 @@ class Compositor {
 
   // The output as it shows, in physical pixels: by default read from the Xvfb it is a window of.
   virtual Image screenshot() { return x->grab(0, 0, width, height); }
-  // Input as a user gives it, in physical pixels of the output, through input unless the
-  // compositor has its own way. Each returns once the compositor has taken it in.
+  // Input in the output's physical pixels; each returns once the compositor has taken it in.
   virtual void moveTo(int x, int y);
   virtual void button(bool press);                          // the left one
   virtual void key(const std::string& keysym, bool press);  // an xkb name: a, Escape
@@ -98,9 +93,8 @@ class Sway : public Compositor {
   void start(const std::string& config, std::vector<std::string> env);
 };
 
-// weston's X11 backend with the desktop shell, no panel, a plain background, its output a window
-// of a private Xvfb 64 pixels larger each way, so that the pointer can leave the output and come
-// back. Input through XTest into the Xvfb, which weston passes on.
+// weston's X11 backend, no panel, its output a window of an Xvfb 64 pixels larger each way (so
+// the pointer can leave it); XTest input, which weston passes on.
 class Weston : public Compositor {
  public:
   Weston(int width, int height, int scale = 1);
@@ -109,12 +103,9 @@ class Weston : public Compositor {
   void key(const std::string& keysym, bool press) override;
 };
 
-// mutter headless, GNOME's compositor as it runs for remote desktops, in a D-Bus session and
-// with a PipeWire of its own: input and pictures through its RemoteDesktop and ScreenCast APIs,
-// by remote_desktop.py. The seat has touch once used (the client uses each device once at
-// start); mutter hides the pointer while a finger is down. It places windows itself and has no
-// way to tell where: find them by colour. A fractional scale (at start, or later with fractions)
-// takes its experimental scale-monitor-framebuffer, as GNOME users switch it on.
+// mutter headless, in a D-Bus session with a PipeWire of its own, driven by remote_desktop.py.
+// Its seat has touch once used; it hides the pointer while a finger is down and tells no window's
+// place. A fractional scale takes scale-monitor-framebuffer, as GNOME users switch it on.
 class RemoteMutter : public Compositor {
  public:
   RemoteMutter(int width, int height, double scale = 1, bool xwayland = false,
@@ -122,17 +113,15 @@ class RemoteMutter : public Compositor {
   Image screenshot() override;
 };
 
-// KWin, KDE's compositor (Debian 13's), in a D-Bus session and a home of its own, its output a
-// window of a private Xvfb as large, whose X cursor is its pointer's. Input through its fake
-// input, and the output's scale as its display settings set it, both by virtual_input_client.
+// KWin (Debian 13's), its output a window of a private Xvfb whose X cursor is its pointer's;
+// input and the output's scale through virtual_input_client.
 class KWin : public Compositor {
  public:
   KWin(int width, int height, double scale = 1);
 };
 
-// argv as the compositors' side runs it, as the same process: here, or in the Debian root that
-// BOWLVIEW_COMPOSITOR_ROOT names (scripts/debian13.sh run: the same paths, /tmp shared, so that
-// clients here reach its sockets). The prefix alone for an empty argv.
+// argv as the compositors' side runs it: here, or in BOWLVIEW_COMPOSITOR_ROOT's Debian root
+// (scripts/debian13.sh run: same paths, /tmp shared). The prefix alone for an empty argv.
 std::vector<std::string> compositorSide(std::vector<std::string> argv = {});
 // A file of the compositors' side, as this machine reaches it.
 std::string compositorFile(const std::string& path);

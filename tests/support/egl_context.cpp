@@ -15,10 +15,8 @@
 #include "tests/support/xserver.h"
 
 std::string makeEglContext(int width, int height) {
-  // The display stays initialised for the life of the process, as a real program's does.
-  // Terminating it unloads Mesa's driver, and what the driver keeps for the whole process (on
-  // AMD processors, the table of L3 cache affinities its CPU detection builds once) would then
-  // be a block no live pointer reaches: LeakSanitizer reports it as a leak of ours.
+  // The display stays initialised, as a real program's does: terminating it unloads Mesa's
+  // driver, whose process-wide tables LeakSanitizer would then report as our leak.
   static const EGLDisplay display = [] {
     auto get = (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
     EGLDisplay d =

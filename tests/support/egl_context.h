@@ -1,6 +1,4 @@
-// A real OpenGL compatibility context from Mesa, headless: EGL's surfaceless platform with
-// a pbuffer. No X server needed.
-#pragma once
+// A real OpenGL compatibility context from Mesa, headless (EGL surfaceless, a pbuffer).
 
 #include <string>
 
@@ -12,10 +10,8 @@ std::string makeEglContext(int width, int height);
 void resetViewerState();
 
 struct Image;
-// How many of window's pixels (every other one of every other row) at best differ by more than
-// 10 in a channel from the scene drawn headless (fog and wire-frame as asked), at window's size
-// with the viewer's viewport side × side, after 1 to 3600 spin frames (0.2 degrees a frame); the
-// best frame in *frame. Neighbouring frames of the best match within 0.5 % too: the search goes
-// on ten frames past the first such. A picture of the viewer at rest shown 1:1 differs in a few.
+// At best, how many of window's pixels (every other of every other row) differ by more than 10
+// from the scene drawn headless (fog, wire-frame as asked; viewport side × side) after 1 to 3600
+// spin frames, the best in *frame; the search ends ten frames past a match within 0.5 %.
 int differsFromReference(const Image& window, int side, bool fog = false, bool wireframe = false,
                          int* frame = nullptr);

@@ -11,10 +11,9 @@
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 void sleepMs(int ms);  // for measurements over time (benchmarks); tests wait for states
 
-// A child process in its own process group, killed with its group if still running at the end:
-// a body run in a fork (status 0 if none of its assertions failed, else 1), or a command with
-// extra NAME=value settings ("NAME=" removes NAME) whose stderr and stdout are kept. The
-// Win32 layer keeps one X connection per process, so a test that uses it runs it in a child.
+// A child in its own process group, killed with it at the end: a body in a fork (status 1 if an
+// assertion failed) or a command with NAME=value settings ("NAME=" removes), stderr and stdout
+// kept. The Win32 layer keeps one X connection a process: tests that use it run it in a child.
 class Child {
  public:
   explicit Child(const std::function<void()>& body);

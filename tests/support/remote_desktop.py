@@ -1,12 +1,8 @@
 #!/usr/bin/python3
-# Input and pictures for a headless mutter, through its RemoteDesktop and ScreenCast D-Bus
-# APIs (the way remote-desktop servers drive GNOME): a session with one stream of the monitor,
-# whose frames come through PipeWire. It lives until its standard input closes, reading one
-# command a line: virtual_input_client's (move, button, key, touch, scale: see there), and
-# "shot PATH", the latest frame of the monitor as a PPM (P6) file; it answers each with "ok" once
-# mutter took it (or "error ..."), and says "ready" once the first frame came and the seat has
-# its devices.
-# Usage: remote_desktop.py (in mutter's D-Bus session)
+# Input and pictures for a headless mutter through its RemoteDesktop and ScreenCast D-Bus APIs
+# (one stream of the monitor, frames through PipeWire). Until its input closes it reads
+# virtual_input_client's commands and "shot PATH" (the latest frame as a PPM), answers "ok" (or
+# "error ...") once mutter took each, and says "ready" once a frame came and the seat has devices.
 import sys
 
 import gi

@@ -27,8 +27,7 @@ Sway::Sway(int width_, int height_, double scale_, const std::string& config) {
 
 Sway::Sway(Sway& host, int outputs) {
   name = "sway", width = host.width, height = host.height;
-  // Floating in the host, its outputs keep the size they are made with (1280 × 720); side by
-  // side, none hides another, whose frames would stop.
+  // Floating side by side in the host, its outputs keep their size and none hides another.
   for (int i = 1; i <= outputs; ++i) {
     host.msg({"for_window", "[title=\"^wlroots - WL-" + std::to_string(i) + "$\"]", "floating",
               "enable,", "move", "position", std::to_string(1280 * (i - 1)), "0"});

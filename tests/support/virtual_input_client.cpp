@@ -1,14 +1,9 @@
-// A Wayland client that gives a compositor's seat a pointer and a keyboard: headless compositors
-// have no input devices, so their clients see a seat with neither. A virtual pointer and keyboard
-// on wlroots; KWin's fake input where offered, which has touch too. It lives until its standard
-// input closes, reading one command a line, and answers each with "ok" once the compositor has
-// seen it (or "error ..."):
-//   move X Y          pointer to (X, Y) of the output, in physical pixels
-//   button CODE 1|0   press or release a button (Linux code: 272 is the left one)
-//   key KEYSYM 1|0    press or release the key that gives KEYSYM (a number: X's, xkbcommon's)
-//   touch down|motion X Y, touch up   the first finger (fake input only)
-//   scale S           the output's scale, as KWin's display settings set it (its output management)
-// Usage: virtual_input_client WIDTH HEIGHT   (the output's physical size)
+// Gives a headless compositor's seat (which has no devices) a pointer and a keyboard: virtual
+// ones on wlroots, KWin's fake input (with touch) where offered. Until its input closes it reads
+// one command a line and answers "ok" once the compositor has seen it (or "error ..."):
+//   move X Y | button CODE 1|0 | key KEYSYM 1|0 | touch down|motion X Y | touch up | scale S
+// in the output's physical pixels; CODE a Linux button code (272, the left), KEYSYM a number;
+// scale as KWin's display settings set it. Usage: virtual_input_client WIDTH HEIGHT
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>

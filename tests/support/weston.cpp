@@ -18,14 +18,13 @@ static bool outputWindow(XClient& x, WindowInfo* out) {
 Weston::Weston(int width_, int height_, int scale_) {
   name = "weston", width = width_, height = height_, scale = scale_;
   if (!inXvfb(width + 64, height + 64)) return;
-  // No panel (its launchers start terminals when clicked), no locking, a plain background; no
-  // animations either: a window fading in under load can end a shade short of its colours.
+  // No panel (its launchers start terminals when clicked), no locking, a plain background, no
+  // animations (a window fading in under load can end a shade short).
   const std::string ini = runtimeDir + "/weston.ini";
   std::ofstream(ini) << "[core]\nidle-time=0\n[shell]\npanel-position=none\nlocking=false\n"
                         "animation=none\nstartup-animation=none\nfocus-animation=none\n"
                         "background-color=0xff204060\n";
-  // The pointer waits outside the output from the start: weston takes it in only when it
-  // enters (EnterNotify), and draws it where it last saw it, over what a test looks at.
+  // The pointer waits outside: weston draws it where it last saw it, over what a test looks at.
   x->moveTo(width + 32, height + 32);
   // Its width and height are in logical pixels.
   server = std::make_unique<Child>(

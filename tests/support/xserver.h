@@ -1,6 +1,4 @@
-// A private Xvfb per test, a client connection to look at it and drive it with XTest, and
-// images of what it shows.
-#pragma once
+// A private Xvfb per test, a client to look at it and drive it with XTest, pictures of it.
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -27,8 +25,8 @@ inline bool near(const unsigned char* p, const std::vector<int>& c, int toleranc
          std::abs(p[2] - c[2]) <= tolerance;
 }
 
-// Pixels of a that differ from b's by more than tolerance, looking at every step-th pixel of
-// every step-th row; b may be wider (its rows b.width long) and upside down.
+// Pixels of a unlike b's beyond tolerance, every step-th of every step-th row; b may be wider
+// and upside down.
 inline int differingPixels(const Image& a, const Image& b, int tolerance = 0, int step = 1,
                            bool flipB = false) {
   int n = 0;
@@ -41,8 +39,8 @@ inline int differingPixels(const Image& a, const Image& b, int tolerance = 0, in
   return n;
 }
 
-// A private X server on a free display (-displayfd), with extra arguments on its command line,
-// started through launcher if given; resetting server ends it at once, as a crash would.
+// A private X server on a free display (-displayfd), through launcher if given; resetting
+// server ends it at once, as a crash would.
 struct Xvfb {
   explicit Xvfb(const std::string& screen = "1280x1024x24",
                 const std::vector<std::string>& extra = {}, std::vector<std::string> launcher = {});
@@ -72,8 +70,8 @@ struct XClient {
   void button(unsigned n, bool press) { XTestFakeButtonEvent(d, n, press, CurrentTime), sync(); }
   void click(int x, int y) { moveTo(x, y), button(1, true), button(1, false); }
   void key(unsigned long keysym, unsigned long modifier = 0);  // modifier: a keysym held
-  // A client message of type about w: to w itself, or to the root as a pager or wmctrl sends;
-  // format 8 carries the items' bytes as they lie in memory.
+  // A client message of type about w, to w or to the root (as a pager sends); format 8 carries
+  // the items' bytes as they lie in memory.
   void send(Window w, const char* type, const std::vector<long>& data, bool toRoot,
             int format = 32);
   // Replaces the screen's RandR monitors with these, the first one primary.
@@ -81,8 +79,8 @@ struct XClient {
   // A window property's items, 8- or 32-bit, read whole up to length 32-bit units.
   std::vector<long> property(Window w, const char* name, long length = 1024);
   bool find(Window parent, const std::string& name, WindowInfo* out);
-  // The cursor the server shows now (XFixes), and a cursor of the theme at its default size
-  // (empty if it has none): width, height, premultiplied pixels.
+  // The cursor shown now (XFixes), a theme's at its default size (empty if none): width, height,
+  // premultiplied pixels.
   std::vector<unsigned long> cursorShown();
   std::vector<unsigned long> themeCursor(const char* name);
 

@@ -115,9 +115,8 @@ LRESULT CALLBACK viewerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 TEST(Trackball, MouseMessagesLeaveTheTurnAndTheState) {
   const Vec3 initial = {-0.3f, 1, 0.6f}, any = {9, 9, 9};
-  // Events on an 800-pixel window: p press, m motion with the button down, u with it up,
-  // r release, o another button pressed, l the capture taken by another window. The axis is
-  // the one given, or, where any, the last one a motion gave.
+  // On an 800-pixel window: p press, m motion (button down), u motion (up), r release, o another
+  // button, l capture taken by another window. any: the axis the last motion gave.
   const struct {
     const char* name;
     const char* events;

@@ -66,9 +66,8 @@ Image boxPicture(double scale, int width, int height, int* buttonX = nullptr,
   return out;
 }
 
-// Runs of a line drawing (pixels unlike the background, between background pixels, across a
-// row) of an odd length. The viewer draws lines 1.5 pixels wide (two pixels in physical
-// pixels wherever it runs); a picture the compositor doubled has only runs of even lengths.
+// Odd-length runs of line pixels across rows: the viewer's 1.5-pixel lines are two physical
+// pixels wide anywhere, so a picture the compositor doubled has none.
 int oddRuns(const Image& s, const Rect& r) {
   int n = 0;
   for (int y = r.y; y < r.y + r.height; ++y) {
@@ -107,9 +106,8 @@ class OnWayland : public ::testing::Test {
       sway().msg({"[app_id=\"^org.bowlview.bowlview$\"]", "move", "position", "center"});
     return shot();
   }
-  // The box, pixel for pixel as the core draws it at scale, once the compositor shows it so
-  // (one picture for both looks: weston in Xvfb, loaded, now and then shows a stale frame);
-  // where it is.
+  // Where the box is, once shown pixel for pixel as the core draws it at scale (one picture for
+  // both: weston in Xvfb, loaded, now and then shows a stale frame).
   Rect expectBox(double scale, const std::string& what) {
     const Image want = boxPicture(scale, c_->width, c_->height);
     Rect box;
@@ -126,8 +124,7 @@ class OnWayland : public ::testing::Test {
     })) << what
         << ": no window " << side << " pixels wide, but " << window_.width << "x" << window_.height;
   }
-  // Where colour fills 4 × 4 pixels in s (a new picture if none): not on the edges of the
-  // pointer, which compositors draw into the output wherever it last was.
+  // Where colour fills 4 × 4 pixels in s (a new picture if none): not the pointer's edges.
   bool find(const std::vector<int>& colour, Rect* where, Image s = Image()) {
     if (!s.width) s = shot();
     int x0 = s.width, y0 = s.height, x1 = -1, y1 = -1;
@@ -142,12 +139,10 @@ class OnWayland : public ::testing::Test {
     if (x1 >= 0) *where = {x0, y0, x1 - x0 + 4, y1 - y0 + 4};
     return x1 >= 0;
   }
-  // Where the output shows the box want, pixel for pixel but for its outermost pixels, over
-  // which libdecor draws its frame's outline at scale 2.
+  // Where the output shows the box want, but for its outermost pixels (libdecor's outline at 2).
   bool findBox(const Image& s, const Image& want, Rect* box) {
     if (!find(boxGrey, box, s) || std::abs(box->width - want.width) > 1) return false;
-    // The bottom of what is grey (a title bar libdecor draws above may be grey too), or the
-    // row below, where the outline darkens the last.
+    // The bottom of the grey (a title bar above may be grey too), or the row below.
     box->y += box->height - want.height, box->width = want.width, box->height = want.height;
     const Image inside = crop(want, {1, 1, want.width - 2, want.height - 2});
     for (int dy = 0; dy <= 1; ++dy) {
@@ -156,8 +151,7 @@ class OnWayland : public ::testing::Test {
     }
     return false;
   }
-  // Once fog on and off again show in the window's top corners (which the bowl never reaches),
-  // everything sent before has been handled.
+  // Once fog on and off show in the window's top corners, everything sent before is handled.
   bool settled() {
     for (const std::vector<int>* colour : {&fogBackground, &plainBackground}) {
       c_->tap("f");
@@ -170,8 +164,7 @@ class OnWayland : public ::testing::Test {
     }
     return true;
   }
-  // Whether the bowl stands still after press (a click, a tap) in the window's middle, once the
-  // keys are handled too; the pointer then out of the way.
+  // Whether the bowl stands still after press at the window's middle, once the keys are handled.
   bool stillAfter(const std::function<void(int x, int y)>& press) {
     press(window_.x + window_.width / 2, window_.y + window_.height / 2);
     c_->moveTo(c_->width - 1, c_->height - 1);
@@ -194,10 +187,8 @@ class OnWayland : public ::testing::Test {
     }
     finger ? c_->touch("up") : c_->button(false);
   }
-  // Whether the output shows the cursor theme's arrow, size pixels large, its hot spot at (x, y)
-  // of the output, over what under showed there: crisp (each pixel composited once, none
-  // scaled). The pointer first rests on the left border that sway draws around (x, y)'s
-  // surface, where sway shows a resize cursor.
+  // Whether the theme's arrow, size pixels large, shows crisp with its hot spot at (x, y) over
+  // under, after the pointer rested on sway's border at x = border (a resize cursor there).
   bool showsArrowAt(const Image& under, int x, int y, int border, int size) {
     c_->moveTo(border, y), c_->moveTo(x, y);
     XcursorImage* a = XcursorLibraryLoadImage("left_ptr", getenv("XCURSOR_THEME"), size);
@@ -233,8 +224,7 @@ class OnWayland : public ::testing::Test {
     for (size_t at = log.find(what); at != std::string::npos; at = log.find(what, at + 1)) ++n;
     return n;
   }
-  // The window at rest after press, shown as the scene drawn headless, pixel for pixel (the
-  // viewer's square viewport side pixels wide).
+  // The window at rest after press is the scene drawn headless at side, pixel for pixel.
   void expectOneToOne(int side, const std::string& what,
                       const std::function<void(int x, int y)>& press) {
     ASSERT_TRUE(stillAfter(press)) << what << ": still turning";
@@ -243,8 +233,7 @@ class OnWayland : public ::testing::Test {
     EXPECT_LT(best, ((w.width + 1) / 2) * ((w.height + 1) / 2) / 200)
         << what << ": not 1:1: at best " << best * 400.0 / (w.width * w.height) << "% differ";
   }
-  // What the preloaded counter has counted in the viewer (BOWLVIEW_SWAP_COUNT): frames shown,
-  // frames drawn, views set (one for each size the window takes, minimised and shown again too).
+  // The preloaded counter's frames shown, frames drawn, views set (BOWLVIEW_SWAP_COUNT).
   std::vector<uint64_t> counts() {
     std::vector<uint64_t> n(3);
     std::ifstream(counter_, std::ios::binary).read((char*)n.data(), 3 * sizeof n[0]);
@@ -258,16 +247,11 @@ class OnWayland : public ::testing::Test {
   std::string counter_ = "/tmp/bowlview-frames-" + std::to_string(getpid());
 };
 
-// On sway and weston, at scales 1 and 2: the box first, pixel for pixel as the core draws it at
-// that scale; on sway, the theme's arrow over the box and the window, crisp, where sway's border
-// set a resize cursor just before: sway 1.7's from the viewer, XCURSOR_SIZE (48) times 2 at
-// scale 2; sway 1.10's its own (the viewer names the shape), from its theme at 24 times the
-// scale. The window's picture 0.8 times the output's physical height, its wire-frame as thin in
-// physical pixels as anywhere (never doubled); spinning, a drag that leaves the window and keeps
-// it turning, a click that stops it, the keys; on sway, the scale changed to the other and back,
-// with the box up and with the window up: both as a fresh start at that scale would draw them;
-// hidden on another workspace, it commits no frame, then spins on when shown; Esc, or the
-// compositor's close, ends it with status 0.
+// sway and weston at scales 1 and 2: the box pixel for pixel as drawn at that scale; on sway the
+// theme's arrow over box and window, crisp (sway 1.7: the viewer's; 1.10: its own, by shape); the
+// window 0.8 of the output's height, its wire-frame never doubled; spin, drag, click, keys; on
+// sway, the scale changed and back under the box and the window (as a fresh start draws them),
+// and hidden on another workspace (no frame drawn); Esc or the compositor's close: status 0.
 TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
   const bool shapes = compositorRelease() >= 13;
   // sway's own theme: its /usr/share/icons, reached here and in its root alike.
@@ -275,9 +259,8 @@ TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
     setenv("XCURSOR_PATH", compositorFile("/usr/share/icons:/usr/share/icons").c_str(), 1);
   for (const std::string name : {"sway", "weston"}) {
     for (int scale : {1, 2}) {
-      // 819 pixels at scale 1; at 2, the nearest size that is whole logical pixels, 818. (On
-      // weston at 2, a lower output: a 1024-high one has its pointer, drawn where it starts,
-      // over the box.)
+      // At 2, 818: the nearest whole logical pixels. weston at 2 on a lower output, where its
+      // pointer, drawn where it starts, misses the box.
       const int height = name == "weston" && scale == 2 ? 1000 : 1024, other = 3 - scale;
       const int side[] = {0, 819, height == 1000 ? 800 : 818};
       const std::string what = name + " at scale " + std::to_string(scale);
@@ -296,8 +279,8 @@ TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
       };
       // Compositors animate windows in: wait for the very picture, then the very size.
       arrowOver(expectBox(scale, what), "box");
-      // Sway keeps windows where they were in its logical pixels, and the pointer too: after a
-      // change of scale, both as a user would put them back.
+      // Sway keeps windows and the pointer where they were in logical pixels: put back as a user
+      // would.
       auto rescale = [&](int to) {
         sway().msg({"output", "HEADLESS-1", "scale", std::to_string(to)});
         c_->moveTo(c_->width - 1, c_->height - 1);
@@ -350,10 +333,9 @@ TEST_F(OnWayland, BoxWindowInputHiddenAndClosedAtScalesOneAndTwo) {
   }
 }
 
-// The desktop changes under the window (sway): a quarter turn of the output, then another output
-// of another scale and size: moved wholly onto it and back, the window takes the size a fresh
-// start there gives. A compositor that stops and
-// goes on, again and again, loses no frame and never hides the window.
+// The desktop changes under the window (sway): a quarter turn, then an output of another scale
+// and size, moved to and back: each time the size a fresh start there gives. A compositor that
+// stops and goes on, again and again, loses no frame and never hides the window.
 TEST_F(OnWayland, TheDesktopChangesUnderTheWindow) {
   ASSERT_TRUE(launch(compositor("sway", 1280, 1024, 1),
                      {"WAYLAND_DEBUG=client", "LD_PRELOAD=" BOWLVIEW_FRAME_COUNTER,
@@ -397,18 +379,12 @@ TEST_F(OnWayland, TheDesktopChangesUnderTheWindow) {
   EXPECT_EQ(viewer_->wait(10000), 0);
 }
 
-// The box and the window 1:1 (the window at rest the picture drawn headless at its size). At
-// fractional scales: sway 1.7 and mutter 43 say 2 to clients and shrink what they draw at 2 unless
-// they draw at the fraction (sway 1.7 then shows it 1:1; mutter 43 places windows at half pixels,
-// where nothing is: there only its size is checked), sway 1.10, mutter 48 and KWin tell the
-// fraction (wp_fractional_scale_v1); on mutter 48, a scale changed from 1 to 1.5 under the window
-// gives what a fresh start at 1.5 shows. By touch on GNOME's mutter (its remote desktop makes the
-// touches; natively, and the X11 build through its Xwayland, which gives X clients touch as the
-// pointer) and on KDE's KWin (Debian 13's): a tap on the box's OK, a tap that stops the bowl, a
-// drag lifted while moving leaves it spinning. On KWin, the arrow asked for by name (cursor
-// shape) and the icon, one buffer per picture the package installs. The title bar's close
-// button ends it, as Esc does: KWin's own, and on mutter, which draws none, the viewer's own
-// (libdecor).
+// The box and the window 1:1 (at rest, the picture drawn headless) at fractional scales: sway 1.7
+// and mutter 43 say 2 and shrink what is drawn at 2 (mutter 43 places windows at half pixels:
+// there only the size is checked); the others tell the fraction. On mutter 48, a scale changed
+// under the window shows what a fresh start does. Touch on mutter (natively and the X11 build
+// through Xwayland) and KWin; on KWin the arrow by shape and the icon's buffers. The title bar's
+// close button (KWin's; on mutter, libdecor's) ends it, as Esc does.
 TEST_F(OnWayland, OneToOneAtFractionalScalesAndByTouchUnderGnomeAndKWin) {
   const int release = compositorRelease();
   int icons = 0;
@@ -486,10 +462,9 @@ TEST_F(OnWayland, OneToOneAtFractionalScalesAndByTouchUnderGnomeAndKWin) {
   }
 }
 
-// An output unplugged while the box is on it (a sway nested in another, whose outputs are the
-// outer one's windows): the box goes to the output left, and the window opens there at the size
-// a fresh start there gives; the pointer over it. Run under AddressSanitizer too: nothing freed
-// is read, and nothing leaks (the cursor the pointer's arrival loads, too).
+// An output unplugged under the box (a sway nested in another): the box moves to the output
+// left, the window opens there as a fresh start would, the pointer over it. Under
+// AddressSanitizer too: nothing freed is read, nothing leaks.
 TEST_F(OnWayland, AnOutputUnpluggedUnderTheBox) {
   Sway host(2560, 1100);
   ASSERT_TRUE(host.ok()) << host.error;

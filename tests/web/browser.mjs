@@ -1,7 +1,6 @@
-// The system's browsers behind the same verbs, each through its own protocol (no download, no
-// library): Chromium, headless, through the DevTools protocol on a pipe; Firefox through WebDriver
-// BiDi and WebKitGTK's MiniBrowser through WebDriver over HTTP, these two on an Xvfb of their own
-// (headless Firefox has no WebGL). And a page served on 127.0.0.1 as any static file server would.
+// The system's browsers behind the same verbs, no download, no library: Chromium headless (the
+// DevTools protocol on a pipe); Firefox (WebDriver BiDi) and WebKitGTK's MiniBrowser (WebDriver),
+// on an Xvfb each, since headless they have no WebGL. And a static server on 127.0.0.1.
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -34,11 +33,10 @@ export async function until(test, ms = 20000) {
   }
 }
 
-// A browser of engine (chromium, firefox or webkit); dpr is WebKit's (once per process), flags
-// Chromium's. open(url, {width, height, dpr, before}) shows a page (CSS pixels; before runs ahead of
-// the page's scripts, in WebKit once it has loaded): eval(expression), pointer(points, touch)
-// (pressed at the first, released at the last), key(name), shot(rect) (device pixels: width, height,
-// rgb), hide() behind another tab or window and show().
+// A browser of engine (dpr: WebKit's, once a process; flags: Chromium's). open(url, {width,
+// height, dpr, before}) gives a page (CSS pixels; before runs ahead of its scripts, in WebKit
+// once loaded): eval, pointer(points, touch) (pressed at the first, released at the last), key,
+// shot(rect) (device pixels), hide() and show().
 export async function launch(engine, { webgl = true, dpr = 1, flags = [] } = {}) {
   if (!drivers[engine]) throw new Error(`web: no engine '${engine}' (chromium, firefox or webkit)`);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), `bowlview-${engine}-`)), children = [];
@@ -248,8 +246,7 @@ const drivers = {
   },
 };
 
-// An 8-bit RGB or RGBA PNG in base64 (the browsers' screenshots) as rows of RGB, or the part [x, y,
-// width, height] of it.
+// A browser's screenshot (an 8-bit RGB or RGBA PNG, base64) as RGB rows, or its part [x, y, w, h].
 function decodePng(base64, cut) {
   const png = Buffer.from(base64, 'base64');
   let at = 8, width, height, channels;

@@ -1,6 +1,4 @@
-// The page in a browser (BOWLVIEW_ENGINE: chromium, firefox or webkit), end to end: the controls
-// box first, the canvas, the picture against the desktop's headless render, input, a hidden tab,
-// a lost context, the end.
+// The page end to end in the browser BOWLVIEW_ENGINE names (chromium, firefox or webkit).
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -12,8 +10,7 @@ import { launch as launchBrowser, serve, until } from './browser.mjs';
 const page = process.env.BOWLVIEW_PAGE;
 const caption = 'bowlview - by the bowlview authors';
 const plain = [38, 38, 140], fog = [128, 64, 64];
-// Counts the frames the page draws (each begins with a clear of the colour buffer), and keeps
-// its errors.
+// Counts the frames the page draws (each begins with a clear) and keeps its errors.
 const frameCounter = `window.frames_ = 0; const gl = window.WebGLRenderingContext?.prototype ?? {};
   const clear = gl.clear; gl.clear = function(m) { ++window.frames_; return clear.call(this, m); };
   window.errors_ = []; addEventListener('error', (e) => errors_.push(e.message));
@@ -109,8 +106,7 @@ const ending = async (p) => String(await until(() => p.eval(`((text) => /ended/.
   document.getElementById('status').textContent)`)) || '');
 
 describe('Input', () => {
-  // Mouse and touch in device pixels, keys by the desktop's rules; at rest, plain, in fog and in
-  // wire-frame, the desktop's picture of the same turn; Esc ends it.
+  // Mouse, touch, keys; at rest plain, fog and wire-frame are the desktop's picture; Esc ends it.
   it('turns, stops, is the desktop picture in fog and wire-frame too, and ends with Esc', async () => {
     const p = await launch({ width: 1000, height: 800, dpr: 2 });
     const c = await open(p), side = c.width;
@@ -147,8 +143,7 @@ describe('Input', () => {
 });
 
 describe('Hidden', () => {
-  // A tab behind another gets no animation frames: the window is minimised, nothing is drawn;
-  // in front again, the spin goes on.
+  // Behind another tab, minimised: nothing drawn; in front again, it spins on.
   it('draws nothing behind another tab, and spins again in front', async () => {
     const p = await launch();
     const c = await open(p);
@@ -179,16 +174,15 @@ describe('NoWebGL', () => {
   });
 });
 
-// The viewport as the device-metrics override makes it: a phone is mobile, with touch, turned
-// when wider than high. While the page runs, a resize or a ratio change.
+// The viewport (a phone: mobile, touch, turned when wider than high); while the page runs, a
+// resize or a ratio change.
 async function emulate(p, { width, height, dpr = 1, mobile = false }) {
   const [type, angle] = width > height ? ['landscapePrimary', 90] : ['portraitPrimary', 0];
   await p.send('Emulation.setDeviceMetricsOverride',
     { width, height, deviceScaleFactor: dpr, mobile, screenOrientation: { type, angle } });
   await p.send('Emulation.setTouchEmulationEnabled', { enabled: mobile, maxTouchPoints: 1 });
 }
-// The canvas is square, 0.8 of the viewport's shorter side (so inside it), its buffer its CSS
-// size times the ratio.
+// Square, 0.8 of the viewport's shorter side, its buffer its CSS size times the ratio.
 const fits = async (p, { width, height, dpr = 1 }) => {
   const c = await canvas(p), side = Math.floor(Math.min(width, height) * dpr * 0.8);
   return !!c && [c.bufferWidth, c.bufferHeight, c.width * dpr, c.height * dpr]
@@ -196,8 +190,7 @@ const fits = async (p, { width, height, dpr = 1 }) => {
 };
 
 describe('Screen', () => {
-  // The screen is the viewport, at start and live: the program hears of a new size as of a
-  // display change.
+  // The screen is the viewport, at start and live (a display change for the program).
   const phone = { width: 390, height: 844, dpr: 3, mobile: true };
   for (const [name, from, to] of [
     ['a smaller viewport', { width: 1280, height: 1024 }, { width: 800, height: 600 }],
@@ -219,8 +212,7 @@ describe('Screen', () => {
 });
 
 describe('ContextLoss', () => {
-  // A lost context: no frame is drawn into it; back, the desktop's picture again; never back,
-  // Esc still ends the program.
+  // Lost: no frame drawn; back, the desktop's picture again; never back, Esc still ends it.
   for (const back of [true, false]) {
     it(back ? 'draws nothing while lost, then the same picture' : 'ends with Esc, lost', async () => {
       const p = await launch({ width: 1000, height: 800 });
@@ -245,8 +237,8 @@ describe('ContextLoss', () => {
 });
 
 describe('Names', () => {
-  // The box is a dialog named by its caption, described by its text; the canvas an image named
-  // by the window's title, which is the document's too.
+  // The box a dialog named by its caption, described by its text; the canvas an image named by
+  // the window's title (the document's too).
   it('names the box and the window', async () => {
     const p = await launch();
     const named = async (role) => (await p.send('Accessibility.getFullAXTree')).nodes

@@ -1,6 +1,5 @@
-// Compares a picture of the page's canvas (a binary PPM, at rest) with the headless desktop
-// render of the same scene, as the desktop's end-to-end test compares the window: every other
-// pixel of every other row within 10, 0.5 % may differ; tells how far off the best turn is.
+// The page's canvas at rest (a binary PPM) against the headless desktop render of the same
+// scene, as the desktop's end-to-end test compares the window; tells how far off it is.
 //   reference_check PICTURE.ppm FOG WIREFRAME
 #include <cstdio>
 #include <fstream>

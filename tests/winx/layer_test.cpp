@@ -1,5 +1,5 @@
-// The Win32 layer: its message queue alone, then against a real X server, where each
-// test starts its own Xvfb and runs the layer in a child process, driving input through XTest.
+// The Win32 layer: its message queue alone, then on a real X server (an Xvfb per test, the
+// layer in a child process, input through XTest).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,8 +17,8 @@
 
 namespace {
 
-// Posts "window:message:lParam[:front]" items, drops window 3's, and drains the queue:
-// what comes out, written the same way, in order.
+// Posts "window:message:lParam[:front]" items, drops window 3's, drains the queue: what comes
+// out, written the same way.
 std::string through(const std::vector<std::string>& in, int quitCode = -1) {
   auto fakeWindow = [](int n) { return (HWND)(uintptr_t)(0x1000 * n); };
   winx::MessageQueue q;
@@ -55,10 +55,8 @@ TEST(Keys, Utf8AsLatin1) {
 }
 
 #ifdef WINX_WAYLAND
-// Scales in 120ths. An output's: the fraction its mode has over its logical size where that is
-// what the integer scale rounds up; else the integer. A size fitted to a scale: the nearest that
-// makes whole logical pixels. A buffer on a surface: pixel-exact where an integer scale divides
-// it, else 1:1 through the viewport.
+// Scales in 120ths: an output's (the mode's fraction of its logical size, where the integer
+// rounds it up), sizes fitted to whole logical pixels, buffers pixel-exact or through a viewport.
 TEST(WaylandScale, OutputsSizesAndSurfaces) {
   using namespace winx::wayland;
   // integer scale, mode width, logical width: scale; sway at 1.5 and 2, mutter's layout at 2.
@@ -137,8 +135,7 @@ class OnXvfb : public ::testing::Test {
     ASSERT_FALSE(server_.name.empty()) << "Xvfb did not start";
     setenv("DISPLAY", server_.name.c_str(), 1);
   }
-  // Runs body in a child, with a shown window and a client connection of the child's own (X
-  // connections do not survive a fork).
+  // Runs body in a child with a shown window and its own X connection (none survives a fork).
   void inChild(const std::function<void(XClient&, HWND, const WindowInfo&)>& body,
                HCURSOR cursor = NULL) {
     EXPECT_EQ(0, runInChild([&] {
@@ -155,10 +152,9 @@ class OnXvfb : public ::testing::Test {
   Xvfb server_{"1024x768x24"};
 };
 
-// A drag captured by the window, ended by our own release or by another client unmapping the
-// window mid-drag (as a window manager does when it minimises): either way the holder hears
-// WM_CAPTURECHANGED once, and motion outside the window has negative coordinates meanwhile.
-// Unmapped, the window is minimised; mapped again, restored and painted.
+// A drag captured by the window ends, by our release or by another client unmapping the window
+// mid-drag, with one WM_CAPTURECHANGED; motion outside has negative coordinates; unmapped, it is
+// minimised, and mapped again, restored and painted.
 TEST_F(OnXvfb, CaptureEndsWithWmCaptureChanged) {
   for (bool unmapped : {false, true}) {
     inChild([&](XClient& client, HWND hwnd, const WindowInfo& w) {
@@ -185,8 +181,7 @@ TEST_F(OnXvfb, CaptureEndsWithWmCaptureChanged) {
   }
 }
 
-// The class cursor (here the I-beam, not the arrow every window starts with) shows once the
-// pointer moves over the window: WM_SETCURSOR's default.
+// The class cursor (an I-beam, not the arrow windows start with) shows once the pointer moves in.
 TEST_F(OnXvfb, TheClassCursorShows) {
   inChild(
       [](XClient& client, HWND, const WindowInfo& w) {
@@ -196,15 +191,13 @@ TEST_F(OnXvfb, TheClassCursorShows) {
       LoadCursorA(NULL, IDC_IBEAM));
 }
 
-// A size imposed from outside is asked back from once; imposed again, it stays: a window
-// manager that insists meets no tug of war.
+// A size imposed from outside is asked back from once; imposed again, it stays: no tug of war.
 TEST_F(OnXvfb, AnImposedSizeIsAskedBackFromOnceThenKept) {
   inChild([](XClient& client, HWND hwnd, const WindowInfo& w) {
     Display* d = client.d;
     XSelectInput(d, w.id, StructureNotifyMask);
     int impositions = XResizeWindow(d, w.id, 500, 120) != 0;
-    // Plays the manager until nothing changes for 300 ms: whatever size the window takes
-    // other than its own, it imposes again.
+    // Plays a manager that imposes its size again, until nothing changes for 300 ms.
     for (int idle = 0; idle < 30 && impositions < 10; ++idle, sleepMs(10)) {
       for (MSG m; PeekMessageA(&m, NULL, 0, 0, PM_REMOVE);) DispatchMessageA(&m);
       for (XEvent e; XPending(d) && XNextEvent(d, &e) == 0;) {
