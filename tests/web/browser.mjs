@@ -213,7 +213,7 @@ const drivers = {
     let session = '';
     const call = async (method, at, body) => {
       const r = await fetch(`http://127.0.0.1:${port}/session${session}${at}`,
-        { method, body: JSON.stringify(body) });
+        { method, body: JSON.stringify(body), headers: { 'Content-Type': 'application/json' } });
       const { value } = await r.json();
       if (!r.ok) throw new Error(`webkit: ${at}: ${value.error}: ${value.message}`);
       return value;
