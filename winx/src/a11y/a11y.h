@@ -79,7 +79,7 @@ bool hasInterface(const Object& o, const char* interface);
 
 // Method calls on our objects, answered (answers.cpp).
 DBusHandlerResult answer(DBusConnection* c, DBusMessage* m, void*);
-// The program's ANSI text as D-Bus's UTF-8: as it is where it already is UTF-8, else as Latin-1.
+// The program's ANSI text (Latin-1, as the box draws it) as D-Bus's UTF-8.
 std::string utf8(const std::string& text);
 
 // Events, where a registry has embedded us (events.cpp): detail, two numbers, and any object.

@@ -13,16 +13,6 @@ namespace {
 
 const int windowLayer = 7;  // ATSPI_LAYER_WINDOW: where top-level windows are
 
-// Code points of UTF-8 text: Text's offsets count characters.
-std::vector<size_t> characterStarts(const std::string& s) {
-  std::vector<size_t> starts;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if ((s[i] & 0xC0) != 0x80) starts.push_back(i);
-  }
-  starts.push_back(s.size());
-  return starts;
-}
-
 void appendString(DBusMessageIter* it, const std::string& s) {
   const char* p = s.c_str();
   dbus_message_iter_append_basic(it, DBUS_TYPE_STRING, &p);
@@ -110,7 +100,7 @@ bool appendProperty(DBusMessageIter* it, const Object& o, const std::string& int
     if (name == "AtspiVersion") return text("2.1");
     if (name == "Id") return number(s.appId);
   } else if (interface == "org.a11y.atspi.Text" && o.part == Part::label) {
-    if (name == "CharacterCount") return number((int32_t)characterStarts(nameOf(o)).size() - 1);
+    if (name == "CharacterCount") return number((int32_t)o.top->text.size());
     if (name == "CaretOffset") return number(0);
   } else if (interface == "org.a11y.atspi.Action" && o.part == Part::button) {
     if (name == "NActions") return number(1);
@@ -267,20 +257,20 @@ bool component(const Object& o, const char* member, DBusMessage* m, DBusMessageI
   return true;
 }
 
+// The program's ANSI text: each byte one Latin-1 character, so offsets count bytes.
 bool text(const Object& o, const char* member, DBusMessage* m, DBusMessageIter* out) {
-  const std::string t = nameOf(o);
-  const std::vector<size_t> starts = characterStarts(t);
-  const int count = (int)starts.size() - 1;
+  const std::string& t = o.top->text;
+  const int32_t count = (int32_t)t.size();
   auto clamp = [&](int32_t i) { return i < 0 || i > count ? count : i; };
   int32_t start = 0, end = 0;
   if (strcmp(member, "GetText") == 0 &&
       dbus_message_get_args(m, nullptr, DBUS_TYPE_INT32, &start, DBUS_TYPE_INT32, &end,
                             DBUS_TYPE_INVALID)) {
     start = clamp(start), end = clamp(end);
-    appendString(out, start < end ? t.substr(starts[start], starts[end] - starts[start]) : "");
+    appendString(out, start < end ? utf8(t.substr(start, end - start)) : "");
   } else if (strcmp(member, "GetCharacterAtOffset") == 0 &&
              dbus_message_get_args(m, nullptr, DBUS_TYPE_INT32, &start, DBUS_TYPE_INVALID)) {
-    appendInt(out, start >= 0 && start < count ? (unsigned char)t[starts[start]] : 0);
+    appendInt(out, start >= 0 && start < count ? (unsigned char)t[start] : 0);
   } else {
     return false;
   }
