@@ -90,7 +90,8 @@ struct Backend {
   // show the arrow.
   void (*setCursor)(const HCURSOR__* cursor);
 
-  // Where w's client area starts on the screen, where the window system tells (null: never).
+  // Where w's client area starts in the desktop's coordinates (X's root window, as assistive
+  // technology reads them, not the primary monitor's), where the window system tells (null: never).
   bool (*windowOrigin)(HWND__* w, POINT* origin);
 };
 

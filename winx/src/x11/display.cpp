@@ -59,7 +59,7 @@ bool windowOrigin(HWND__* w, POINT* origin) {
                              &y, &child)) {
     return false;
   }
-  *origin = POINT{x - state().primary.x, y - state().primary.y};
+  *origin = POINT{x, y};
   return true;
 }
 
